@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The in-memory form of one configuration file: groups in creation order, each a
+// header line and its entries. Positions are 1-based and never change while a
+// document lives: removing a group or an entry only clears its live flag.
+namespace modMain {
+
+// Counts are 16-bit signed in the file's world: a document holds at most this
+// many group slots, and a group this many entry slots, removed ones included.
+inline constexpr int kMaxSlots = 32767;
+
+// A text held by a document: a range of the loaded file's bytes, or one of the
+// texts stored since the load. Eight bytes, so that a million entries cost a few
+// megabytes instead of two million heap strings.
+struct TextRef {
+    std::uint32_t start = 0;  // the top bit marks a text stored since the load
+    std::uint32_t size = 0;
+};
+
+struct GroupRecord {
+    bool Alive = true;
+    TextRef Header;
+    std::vector<TextRef> Names;
+    std::vector<TextRef> Values;
+    std::vector<bool> EntryAlive;
+
+    std::int16_t EntryCount() const { return static_cast<std::int16_t>(Names.size()); }
+};
+
+// The loaded file's bytes, which the document's texts point into.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+FileBytes copyFileBytes(std::string_view bytes);
+
+class Document {
+public:
+    // The largest file whose bytes a TextRef can address.
+    static constexpr std::size_t kMaxFileSize = 0x7FFFFFFF;
+
+    Document() = default;
+    explicit Document(FileBytes file);
+
+    // Group position p is Groups[p - 1]; there are never more than kMaxSlots.
+    std::vector<GroupRecord> Groups;
+
+    std::int16_t GroupCount() const { return static_cast<std::int16_t>(Groups.size()); }
+    GroupRecord& Group(int position) { return Groups[static_cast<std::size_t>(position - 1)]; }
+    const GroupRecord& Group(int position) const { return Groups[static_cast<std::size_t>(position - 1)]; }
+
+    std::string_view text(TextRef ref) const;
+    std::string_view Header(int group) const { return text(Group(group).Header); }
+    std::string_view Name(int group, int entry) const;
+    std::string_view Value(int group, int entry) const;
+
+    // The new position, or nothing when the document or the group is full
+    // (then nothing has changed).
+    std::optional<std::int16_t> AppendGroup(std::string_view header);
+    std::optional<std::int16_t> AppendEntry(int group, std::string_view name, std::string_view value);
+
+    // Live groups whose header is exactly `header`, in ascending position.
+    std::vector<std::int16_t> FindLiveGroups(std::string_view header) const;
+    // The first live entry of the group named exactly `name`, or 0.
+    std::int16_t FindLiveEntry(int group, std::string_view name) const;
+
+    void SetValue(int group, int entry, std::string_view value);
+    void RemoveGroup(int group) { Group(group).Alive = false; }
+    void RemoveEntry(int group, int entry);
+
+    // Calls onHeader(header) for each live group in position order, followed by
+    // onEntry(name, value) for each of its live entries in position order.
+    template <typename OnHeader, typename OnEntry>
+    void WalkLive(OnHeader&& onHeader, OnEntry&& onEntry) const;
+
+    // Where a text of the loaded file lies in it; the reader builds its TextRefs
+    // from this without copying.
+    TextRef fileText(std::string_view inFile) const;
+
+private:
+    TextRef store(std::string_view text);
+
+    static constexpr std::uint32_t kStoredFlag = 0x80000000u;
+
+    FileBytes file_;
+    std::vector<std::string> stored_;
+};
+
+template <typename OnHeader, typename OnEntry>
+void Document::WalkLive(OnHeader&& onHeader, OnEntry&& onEntry) const
+{
+    for (const GroupRecord& group : Groups) {
+        if (!group.Alive)
+            continue;
+        onHeader(text(group.Header));
+        for (std::size_t k = 0; k < group.Names.size(); ++k) {
+            if (group.EntryAlive[k])
+                onEntry(text(group.Names[k]), text(group.Values[k]));
+        }
+    }
+}
+
+}  // namespace modMain

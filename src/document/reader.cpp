@@ -1,0 +1,107 @@
+#include "document/reader.h"
+
+#include "document/line_syntax.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace modMain {
+namespace {
+
+ReadResult failure(const QString& reason)
+{
+    return {std::nullopt, reason};
+}
+
+ReadResult lineFailure(std::size_t lineNumber, const QString& reason)
+{
+    return failure(QStringLiteral("Linha %1: %2").arg(lineNumber).arg(reason));
+}
+
+QString tooLargeReason()
+{
+    return QStringLiteral("O arquivo tem mais de %1 bytes.").arg(Document::kMaxFileSize);
+}
+
+}  // namespace
+
+ReadResult parseDocument(FileBytes bytes)
+{
+    if (bytes.size > Document::kMaxFileSize)
+        return failure(tooLargeReason());
+    const std::string_view text(bytes.data.get(), bytes.size);
+    Document document(std::move(bytes));
+
+    // The entries of the group being read; they move into it in one step when
+    // the group ends, so each group's arrays are allocated once, at their size.
+    std::vector<TextRef> names;
+    std::vector<TextRef> values;
+    const auto closeGroup = [&] {
+        if (document.Groups.empty())
+            return;
+        GroupRecord& group = document.Groups.back();
+        group.Names.assign(names.begin(), names.end());
+        group.Values.assign(values.begin(), values.end());
+        group.EntryAlive.assign(names.size(), true);
+        names.clear();
+        values.clear();
+    };
+
+    ConfigLines lines(text);
+    ConfigLine line;
+    for (std::size_t lineNumber = 1; lines.next(line); ++lineNumber) {
+        switch (line.kind) {
+        case LineKind::Empty:
+            break;
+        case LineKind::Header:
+            if (document.Groups.size() == kMaxSlots)
+                return lineFailure(lineNumber, QStringLiteral("o arquivo tem mais de %1 grupos.").arg(kMaxSlots));
+            closeGroup();
+            document.Groups.emplace_back().Header = document.fileText(line.text);
+            break;
+        case LineKind::Entry:
+            if (document.Groups.empty())
+                return lineFailure(lineNumber, QStringLiteral("parâmetro antes do primeiro grupo."));
+            if (names.size() == kMaxSlots)
+                return lineFailure(lineNumber, QStringLiteral("o grupo tem mais de %1 parâmetros.").arg(kMaxSlots));
+            names.push_back(document.fileText(line.name));
+            values.push_back(document.fileText(line.value));
+            break;
+        case LineKind::Other:
+            return lineFailure(lineNumber, QStringLiteral("a linha não é um grupo nem tem \"=\"."));
+        }
+    }
+    closeGroup();
+    return {std::move(document), {}};
+}
+
+ReadResult readDocument(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return failure(file.errorString());
+
+    // Read to the end rather than trusting the size: some files report none.
+    std::size_t capacity = static_cast<std::size_t>(file.size()) + 1;
+    FileBytes bytes{std::make_unique_for_overwrite<char[]>(capacity), 0};
+    for (;;) {
+        if (bytes.size == capacity) {
+            if (capacity > Document::kMaxFileSize)
+                return failure(tooLargeReason());
+            capacity *= 2;
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+            std::memcpy(larger.get(), bytes.data.get(), bytes.size);
+            bytes.data = std::move(larger);
+        }
+        const qint64 got = file.read(bytes.data.get() + bytes.size, static_cast<qint64>(capacity - bytes.size));
+        if (got < 0)
+            return failure(file.errorString());
+        if (got == 0)
+            break;
+        bytes.size += static_cast<std::size_t>(got);
+    }
+    return parseDocument(std::move(bytes));
+}
+
+}  // namespace modMain

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "document/document.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace modMain {
+
+struct ReadResult {
+    std::optional<Document> document;  // the file's document, when it loaded
+    QString error;                     // otherwise why not, in words for the user
+};
+
+// Reads a configuration text in one pass. Every line must be empty, a header,
+// or an entry of a group: anything else fails the whole read, naming the
+// 1-based line, so that no content is ever dropped silently.
+ReadResult parseDocument(FileBytes bytes);
+
+// Reads the file at `path`; the system's reason when it cannot be read.
+ReadResult readDocument(const QString& path);
+
+}  // namespace modMain

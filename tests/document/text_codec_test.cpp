@@ -1,0 +1,54 @@
+#include "document/text_codec.h"
+
+#include <QStringDecoder>
+
+#include <gtest/gtest.h>
+
+namespace modMain {
+namespace {
+
+std::string everyByte()
+{
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes += static_cast<char>(b);
+    return bytes;
+}
+
+TEST(TextCodec, DecodesAsWindows1252AndGivesEveryByteBack)
+{
+    const std::string bytes = everyByte();
+    const QString text = decodeText(bytes);
+    // The platform's own Windows-1252 decoder agrees, undefined bytes included.
+    QStringDecoder windows1252("windows-1252");
+    ASSERT_TRUE(windows1252.isValid());
+    EXPECT_EQ(text, windows1252.decode(QByteArray(bytes.data(), qsizetype(bytes.size()))));
+    EXPECT_EQ(text[0x80], QChar(0x20AC));
+    EXPECT_EQ(text[0x81], QChar(0x0081));
+    EXPECT_EQ(text[0xE7], QChar(u'ç'));
+
+    EXPECT_TRUE(unencodableCharacters(text).isEmpty());
+    EXPECT_EQ(encodeText(text), bytes);
+}
+
+TEST(TextCodec, NamesTheCharactersNoByteCanHold)
+{
+    const struct {
+        QString text;
+        QString refused;
+    } cases[] = {
+        {QString(), QString()},
+        {QStringLiteral("Configuração € ‰ œ Ÿ"), QString()},
+        {QStringLiteral("日本"), QStringLiteral("日本")},
+        {QStringLiteral("a→b→c"), QStringLiteral("→")},
+        {QStringLiteral("x😀y😀Ω"), QStringLiteral("😀Ω")},
+        {QString(QChar(0xD800)) + u'a', QString(QChar(0xD800))},  // a lone surrogate
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unencodableCharacters(c.text), c.refused) << c.text.toStdString();
+        EXPECT_EQ(encodeText(c.text).has_value(), c.refused.isEmpty()) << c.text.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace modMain
