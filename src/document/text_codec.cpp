@@ -1,5 +1,7 @@
 #include "document/text_codec.h"
 
+#include <QSet>
+
 #include <array>
 
 namespace modMain {
@@ -38,6 +40,21 @@ void forEachCharacter(QStringView text, OnCharacter&& onCharacter)
     }
 }
 
+// Each character of `text` for which `refuse` holds, once, in order.
+template <typename Refuse>
+QString refusedCharacters(QStringView text, Refuse&& refuse)
+{
+    QString refused;
+    QSet<char32_t> seen;
+    forEachCharacter(text, [&](char32_t character) {
+        if (!refuse(character) || seen.contains(character))
+            return;
+        seen.insert(character);
+        refused += character > 0xFFFF ? QString::fromUcs4(&character, 1) : QString(QChar(char16_t(character)));
+    });
+    return refused;
+}
+
 }  // namespace
 
 QString decodeText(std::string_view bytes)
@@ -53,16 +70,14 @@ QString decodeText(std::string_view bytes)
 
 QString unencodableCharacters(QStringView text)
 {
-    QString refused;
-    forEachCharacter(text, [&refused](char32_t character) {
-        if (byteFor(character))
-            return;
-        const QString asText = character > 0xFFFF ? QString::fromUcs4(&character, 1)
-                                                  : QString(QChar(char16_t(character)));
-        if (!refused.contains(asText))
-            refused += asText;
+    return refusedCharacters(text, [](char32_t character) { return !byteFor(character); });
+}
+
+QString unwritableInLine(QStringView text)
+{
+    return refusedCharacters(text, [](char32_t character) {
+        return character == '\r' || character == '\n' || !byteFor(character);
     });
-    return refused;
 }
 
 std::optional<std::string> encodeText(QStringView text)

@@ -20,6 +20,10 @@ QString decodeText(std::string_view bytes);
 // first appearance. Empty when the whole text can be written to the file.
 QString unencodableCharacters(QStringView text);
 
+// The same for a text that must stay on one line of the file (a header, a
+// name, a value): CR and LF are refused too.
+QString unwritableInLine(QStringView text);
+
 // The file's bytes for `text`; nothing when some character has no byte.
 std::optional<std::string> encodeText(QStringView text);
 

@@ -46,8 +46,16 @@ TEST(TextCodec, NamesTheCharactersNoByteCanHold)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(unencodableCharacters(c.text), c.refused) << c.text.toStdString();
+        EXPECT_EQ(unwritableInLine(c.text), c.refused) << c.text.toStdString();
         EXPECT_EQ(encodeText(c.text).has_value(), c.refused.isEmpty()) << c.text.toStdString();
     }
+}
+
+TEST(TextCodec, KeepsLineBreaksOutOfSingleLines)
+{
+    EXPECT_EQ(unencodableCharacters(QStringLiteral("a\r\nb\n")), QString());
+    EXPECT_EQ(unwritableInLine(QStringLiteral("a\nb\r\n日")), QStringLiteral("\n\r日"));
+    EXPECT_EQ(unwritableInLine(QStringLiteral("tab\tand\0nul")), QString());
 }
 
 }  // namespace
