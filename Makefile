@@ -24,7 +24,10 @@ define install_missing
 	fi
 endef
 
-.PHONY: test bench fuzz build deps
+.PHONY: run test bench fuzz build deps
+
+run: build
+	$(BUILD_DIR)/src/planora
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)

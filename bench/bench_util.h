@@ -53,4 +53,7 @@ int reportPeakMemoryOfReading(const char* path);
 
 void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder);
 
+// Needs a QApplication.
+void runWindowBenchmark(const std::vector<Sample>& samples);
+
 }  // namespace bench

@@ -2,6 +2,7 @@
 // maximum size and prints the figures with the goals they are held to.
 #include "bench_util.h"
 
+#include <QApplication>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -12,6 +13,9 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "--peak-memory-of") == 0)
         return bench::reportPeakMemoryOfReading(argv[2]);
 
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // measured without a display, the same everywhere
+    QApplication app(argc, argv);
+
     QTemporaryDir folder;
     if (!folder.isValid()) {
         std::fprintf(stderr, "cannot create a temporary folder\n");
@@ -19,5 +23,6 @@ int main(int argc, char** argv)
     }
     const std::vector<bench::Sample> samples = bench::writeSamples(folder.path());
     bench::runCoreBenchmark(samples, folder.path());
+    bench::runWindowBenchmark(samples);
     return 0;
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+
+class QGroupBox;
+class QWidget;
+
+// The windows are laid out in twips, 15 to a pixel at 96 dots per inch.
+constexpr int kTwipsPerPixel = 15;
+
+constexpr QRect twips(int left, int top, int width, int height)
+{
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+}
+
+// Places `widget` on `parent` at a twips rectangle and names it.
+template <typename Widget>
+Widget* placed(Widget* widget, const char* name, const QRect& geometry)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// Frame captions are dark red. A style sheet on the title alone keeps the
+// colour off the frame's children, which a palette would reach.
+void setFrameCaptionRed(QGroupBox* frame);

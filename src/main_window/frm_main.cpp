@@ -1,0 +1,139 @@
+#include "main_window/frm_main.h"
+
+#include "main_window/form_style.h"
+
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+// The design's client area below the menu bar, in twips.
+constexpr QRect kClientArea = twips(0, 0, 9795, 7020);
+
+}  // namespace
+
+frmMain::frmMain(modMain::Document& document, QWidget* parent)
+    : QMainWindow(parent)
+    , document_(document)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Planora"));
+    // A minimize button and no maximize button: the window keeps its size.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    buildControls();
+    buildMenus();
+    bindCommands();
+    setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
+
+    // Nothing can be saved before a file has been loaded.
+    menSalvar->setEnabled(false);
+    menBackup->setEnabled(false);
+    lstGrupos->setFocus();
+}
+
+void frmMain::buildControls()
+{
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    Frame1 = placed(new QGroupBox(QStringLiteral("Grupos"), client), "Frame1", twips(60, 60, 2955, 6915));
+    lstGrupos = placed(new QListWidget(Frame1), "lstGrupos", twips(120, 300, 2655, 5520));
+    cmbNovoGrupo = placed(new QPushButton(QStringLiteral("Adicionar Grupo"), Frame1), "cmbNovoGrupo",
+                          twips(120, 5880, 2655, 435));
+    cmbRemoverGrupo = placed(new QPushButton(QStringLiteral("Remover Grupo"), Frame1), "cmbRemoverGrupo",
+                             twips(120, 6360, 2655, 435));
+
+    Frame2 = placed(new QGroupBox(QStringLiteral("Conteúdo"), client), "Frame2", twips(3120, 60, 6615, 6915));
+    lstConteudo = placed(new QTreeWidget(Frame2), "lstConteudo", twips(240, 360, 6255, 5955));
+    cmbNovaEntrada = placed(new QPushButton(QStringLiteral("Nova Entrada"), Frame2), "cmbNovaEntrada",
+                            twips(4860, 6360, 1635, 435));
+    cmbRemover = placed(new QPushButton(QStringLiteral("Remover entrada"), Frame2), "cmbRemover",
+                        twips(3180, 6360, 1635, 435));
+
+    setFrameCaptionRed(Frame1);
+    setFrameCaptionRed(Frame2);
+
+    // Large files list 32767 headers: rows of one height lay out at once.
+    lstGrupos->setUniformItemSizes(true);
+    lstGrupos->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    lstConteudo->setColumnCount(2);
+    lstConteudo->setHeaderLabels({QStringLiteral("Parâmetro"), QStringLiteral("Valor")});
+    lstConteudo->setColumnWidth(0, twips(0, 0, 3500, 0).width());
+    lstConteudo->setColumnWidth(1, twips(0, 0, 2000, 0).width());
+    lstConteudo->header()->setStretchLastSection(false);
+    lstConteudo->setRootIsDecorated(false);
+    lstConteudo->setItemsExpandable(false);
+    lstConteudo->setUniformRowHeights(true);
+    lstConteudo->setAllColumnsShowFocus(true);
+    lstConteudo->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstConteudo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    setTabOrder(lstGrupos, cmbNovoGrupo);
+    setTabOrder(cmbNovoGrupo, cmbRemoverGrupo);
+    setTabOrder(cmbRemoverGrupo, lstConteudo);
+    setTabOrder(lstConteudo, cmbNovaEntrada);
+    setTabOrder(cmbNovaEntrada, cmbRemover);
+
+    cmd = new QFileDialog(this);
+    cmd->setObjectName(QStringLiteral("cmd"));
+    cmd->setNameFilter(QStringLiteral("CFG Files (*.cfg)"));
+    // Saving over a chosen file does not ask first, and a name is used as typed.
+    cmd->setOption(QFileDialog::DontConfirmOverwrite);
+}
+
+void frmMain::buildMenus()
+{
+    const auto item = [this](QMenu* menu, const char* name, const QString& caption) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        menu->addAction(action);
+        return action;
+    };
+    const auto menu = [this](const char* name, const QString& caption) {
+        QMenu* created = menuBar()->addMenu(caption);
+        created->setObjectName(QString::fromLatin1(name));
+        return created;
+    };
+
+    QMenu* menArquivo = menu("menArquivo", QStringLiteral("Arquivo"));
+    menProcurar = item(menArquivo, "menProcurar", QStringLiteral("Procucar CFG"));
+    menArquivo->addSeparator()->setObjectName(QStringLiteral("menSep1"));
+    menAbrir = item(menArquivo, "menAbrir", QStringLiteral("Abrir..."));
+    menSalvar = item(menArquivo, "menSalvar", QStringLiteral("Salvar"));
+    menSalvarComo = item(menArquivo, "menSalvarComo", QStringLiteral("Salvar Como..."));
+    menArquivo->addSeparator()->setObjectName(QStringLiteral("menSep2"));
+    menSair = item(menArquivo, "menSair", QStringLiteral("Sair"));
+
+    QMenu* menFerramentas = menu("menFerramentas", QStringLiteral("Ferramentas"));
+    menSequencia = item(menFerramentas, "menSequencia", QStringLiteral("Adicionar itens em sequência..."));
+    menBackup = item(menFerramentas, "menBackup", QStringLiteral("Fazer backup..."));
+    menExluir = item(menFerramentas, "menExluir", QStringLiteral("Exluir FS9.cfg"));
+
+    QMenu* menAjuda = menu("menAjuda", QStringLiteral("Ajuda"));
+    menSobre = item(menAjuda, "menSobre", QStringLiteral("Sobre..."));
+}
+
+void frmMain::bindCommands()
+{
+    // A selection made by the program (a cleared list, a removed row) refreshes
+    // too, so the entries shown always belong to the selected header.
+    connect(lstGrupos, &QListWidget::itemSelectionChanged, this, &frmMain::refreshEntries);
+    connect(lstConteudo, &QTreeWidget::itemDoubleClicked, this, &frmMain::editSelectedValue);
+    connect(cmbRemoverGrupo, &QPushButton::clicked, this, &frmMain::removeSelectedGroup);
+    connect(cmbRemover, &QPushButton::clicked, this, &frmMain::removeSelectedEntry);
+
+    connect(menProcurar, &QAction::triggered, this, &frmMain::locateFS9);
+    connect(menAbrir, &QAction::triggered, this, &frmMain::openFile);
+    connect(menSalvar, &QAction::triggered, this, &frmMain::saveFile);
+    connect(menSalvarComo, &QAction::triggered, this, &frmMain::saveFileAs);
+    connect(menSair, &QAction::triggered, this, &frmMain::exitProgram);
+    connect(menBackup, &QAction::triggered, this, &frmMain::backupFile);
+    connect(menExluir, &QAction::triggered, this, &frmMain::deleteFS9);
+}

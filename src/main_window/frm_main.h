@@ -1,0 +1,79 @@
+#pragma once
+
+#include "document/document.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QFileDialog;
+class QGroupBox;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+
+// The program's one window: the group headers on the left, the selected
+// header's entries on the right, and every command. The lists show texts only;
+// each command finds its groups and entries again by comparing those texts
+// exactly with the document.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmMain(modMain::Document& document, QWidget* parent = nullptr);
+
+    // Loads the file at `path` into the document and lists its headers. When it
+    // cannot be read, tells the user why and changes nothing.
+    bool AbrirFS9(const QString& path);
+
+    modMain::Document& document() { return document_; }
+    const QString& CurrentFile() const { return CurrentFile_; }
+
+    QGroupBox* Frame1;
+    QListWidget* lstGrupos;
+    QPushButton* cmbNovoGrupo;
+    QPushButton* cmbRemoverGrupo;
+    QGroupBox* Frame2;
+    QTreeWidget* lstConteudo;
+    QPushButton* cmbNovaEntrada;
+    QPushButton* cmbRemover;
+    QFileDialog* cmd;
+
+    QAction* menProcurar;
+    QAction* menAbrir;
+    QAction* menSalvar;
+    QAction* menSalvarComo;
+    QAction* menSair;
+    QAction* menSequencia;
+    QAction* menBackup;
+    QAction* menExluir;
+    QAction* menSobre;
+
+    // Shows the live entries of every live group carrying the selected header.
+    void refreshEntries();
+
+private:
+    void buildControls();
+    void buildMenus();
+    void bindCommands();
+
+    // Browsing and editing.
+    void editSelectedValue();
+    void removeSelectedEntry();
+    void removeSelectedGroup();
+
+    // The simulator's own file.
+    void locateFS9();
+    void deleteFS9();
+    void exitProgram();
+
+    // Files chosen in the file dialog.
+    void openFile();
+    void saveFile();
+    void saveFileAs();
+    void backupFile();
+    QString chooseFile(bool forSaving);
+    bool writeTo(const QString& path);
+
+    modMain::Document& document_;
+    QString CurrentFile_;
+};

@@ -1,0 +1,35 @@
+// The commands on the simulator's own file, and leaving the program.
+#include "main_window/frm_main.h"
+
+#include "main_window/fs9_path.h"
+#include "main_window/messages.h"
+
+#include <QFile>
+
+void frmMain::locateFS9()
+{
+    const QString path = defaultFS9File();
+    if (QFile probe(path); !probe.open(QIODevice::ReadOnly)) {
+        showInformation(this, QStringLiteral("FS9.cfg não encontrado"),
+                        QStringLiteral("Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente "
+                                       "através do menu Arquivo->Abrir..."));
+        return;
+    }
+    AbrirFS9(path);
+}
+
+void frmMain::deleteFS9()
+{
+    if (!askYesNo(this, QStringLiteral("Pergunta"), QStringLiteral("Tem certeza que deseja excluir o fs9.cfg?")))
+        return;
+    if (QFile::remove(defaultFS9File()))
+        showInformation(this, QStringLiteral("Exluído"), QStringLiteral("Arquivo excluído!"));
+    else
+        showCritical(this, QStringLiteral("Erro"), QStringLiteral("Arquivo não encontrado"));
+}
+
+void frmMain::exitProgram()
+{
+    if (askYesNo(this, QStringLiteral("Confirmar saída"), QStringLiteral("Tem certeza que deseja sair?")))
+        close();
+}

@@ -1,0 +1,193 @@
+#include "gui_support.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace gui_testing {
+
+ModalScript& ModalScript::then(Step step)
+{
+    steps_.push_back(std::move(step));
+    return *this;
+}
+
+void ModalScript::run(const std::function<void()>& action)
+{
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || answered_.contains(modal))
+            return;
+        answered_.append(modal);
+        if (steps_.empty()) {
+            ADD_FAILURE() << "unexpected modal window: " << modal->windowTitle().toStdString();
+            QTimer::singleShot(0, modal, [modal] { modal->close(); });
+            return;
+        }
+        QTimer::singleShot(0, modal, [step = std::move(steps_.front()), modal] { step(modal); });
+        steps_.pop_front();
+    });
+    poll.start();
+    action();
+    poll.stop();
+    EXPECT_TRUE(steps_.empty()) << steps_.size() << " modal window(s) expected but not shown";
+    steps_.clear();
+}
+
+ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButton button)
+{
+    return [&seen, button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) {
+            seen.title = QStringLiteral("<not a message box: %1>").arg(modal->windowTitle());
+            modal->close();
+            return;
+        }
+        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton};
+        if (QAbstractButton* pressed = box->button(button))
+            QTest::mouseClick(pressed, Qt::LeftButton);
+        else
+            box->close();
+    };
+}
+
+ModalScript::Step answerFileDialog(const QString& path, SeenFileDialog* seen)
+{
+    return [path, seen](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        if (seen)
+            *seen = {dialog->acceptMode() == QFileDialog::AcceptSave, dialog->nameFilters()};
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // The path goes into the dialog's name field, as if pasted, and Enter accepts it.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            ADD_FAILURE() << "the file dialog has no name field";
+            dialog->reject();
+            return;
+        }
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+}
+
+void enterText(QWidget* field, const QString& text)
+{
+    if (text.isEmpty()) {
+        QTest::keyClick(field, Qt::Key_Delete);
+    } else if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; })) {
+        QTest::keyClicks(field, text);
+    } else {
+        // What the keyboard cannot type arrives the way a user brings it: pasted.
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    }
+}
+
+ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool confirm)
+{
+    return [&seen, text, confirm](QWidget* modal) {
+        auto* box = qobject_cast<QInputDialog*>(modal);
+        auto* field = modal->findChild<QLineEdit*>();
+        auto* buttons = modal->findChild<QDialogButtonBox*>();
+        if (!box || !field || !buttons) {
+            modal->close();
+            return;
+        }
+        seen = {box->windowTitle(), box->labelText(), field->text()};
+        field->selectAll();
+        enterText(field, text);
+        QTest::mouseClick(buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel), Qt::LeftButton);
+    };
+}
+
+void chooseMenuItem(QMainWindow* window, const char* menuName, const char* itemName)
+{
+    QMenuBar* bar = window->menuBar();
+    auto* menu = child<QMenu>(window, menuName);
+    auto* item = child<QAction>(window, itemName);
+    if (!menu || !item)
+        return;
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    if (!QTest::qWaitFor([menu] { return menu->isVisible(); })) {
+        ADD_FAILURE() << menuName << " did not open";
+        return;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    if (menu->isVisible())  // a disabled item leaves it open
+        menu->close();
+}
+
+QStringList rowsOf(const QListWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows.append(list->item(i)->text());
+    return rows;
+}
+
+QStringList rowsOf(const QTreeWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows.append(list->topLevelItem(i)->text(0) + u'=' + list->topLevelItem(i)->text(1));
+    return rows;
+}
+
+void clickRow(QListWidget* list, int row)
+{
+    const QRect area = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, area.center());
+}
+
+void clickRow(QTreeWidget* list, int row)
+{
+    const QRect area = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, area.center());
+}
+
+void doubleClickRow(QTreeWidget* list, int row)
+{
+    // A real double-click: the press selects the row, the double-click edits it.
+    clickRow(list, row);
+    const QRect area = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, area.center());
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+}  // namespace gui_testing

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+
+class QListWidget;
+class QMainWindow;
+class QTreeWidget;
+
+namespace gui_testing {
+
+// Answers the modal windows that an action opens, in order: each step gets
+// the next modal widget that appears. Steps run from their own timer so that a
+// step may itself open further modal windows. A modal window with no step left
+// is closed and reported, so that a test fails instead of hanging.
+class ModalScript {
+public:
+    using Step = std::function<void(QWidget*)>;
+
+    ModalScript& then(Step step);
+    void run(const std::function<void()>& action);
+
+private:
+    std::deque<Step> steps_;
+    QList<QPointer<QWidget>> answered_;
+};
+
+// What a message box showed.
+struct SeenMessage {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButton button = QMessageBox::Ok);
+
+// Picks `path` in a file dialog, or cancels it when `path` is empty.
+struct SeenFileDialog {
+    bool forSaving = false;
+    QStringList nameFilters;
+};
+ModalScript::Step answerFileDialog(const QString& path, SeenFileDialog* seen = nullptr);
+
+// Replaces the selection of a text field by `text`: typed when the keyboard
+// can type it, pasted otherwise (line breaks, other scripts), deleted when empty.
+void enterText(QWidget* field, const QString& text);
+
+// Replaces the text of an input box by typing `text`, then presses OK or Cancel.
+struct SeenInputBox {
+    QString title;
+    QString prompt;
+    QString prefilled;
+};
+ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool confirm);
+
+// The child of `parent` with this object name and type; fails the test if absent.
+template <typename T>
+T* child(QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+// Opens a menu of the menu bar with the mouse and clicks one of its items.
+void chooseMenuItem(QMainWindow* window, const char* menu, const char* item);
+
+// The rows a list shows.
+QStringList rowsOf(const QListWidget* list);
+QStringList rowsOf(const QTreeWidget* list);  // "name=value"
+
+void clickRow(QListWidget* list, int row);
+void clickRow(QTreeWidget* list, int row);
+void doubleClickRow(QTreeWidget* list, int row);
+
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray contentOf(const QString& path);
+
+}  // namespace gui_testing

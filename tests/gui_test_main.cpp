@@ -1,0 +1,43 @@
+// Runs GoogleTest tests that drive real widgets. The application object is made
+// only when tests run, so listing them needs no display.
+#include "resources/program_icon.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class Application : public ::testing::Environment {
+public:
+    Application(int& argc, char** argv)
+        : argc_(argc)
+        , argv_(argv)
+    {
+    }
+
+    void SetUp() override
+    {
+        app_ = std::make_unique<QApplication>(argc_, argv_);
+        QApplication::setApplicationName(QStringLiteral("Planora"));
+        QApplication::setWindowIcon(programIcon());
+    }
+
+    void TearDown() override { app_.reset(); }
+
+private:
+    int& argc_;
+    char** argv_;
+    std::unique_ptr<QApplication> app_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new Application(argc, argv));
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,152 @@
+#include "main_window_fixture.h"
+
+#include "document/writer.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace gui_testing;
+
+namespace {
+
+// Two groups share "[a]"; names repeat within and across them.
+const QByteArray kSharedHeaders = "[a]\r\nx=1\r\ny=2\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n";
+
+}  // namespace
+
+class BrowsingTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        groups = child<QListWidget>(window.get(), "lstGrupos");
+        entries = child<QTreeWidget>(window.get(), "lstConteudo");
+    }
+
+    std::string saved() { return modMain::documentBytes(document); }
+
+    // Double-clicks an entry row and answers the input box.
+    SeenInputBox editRow(int row, const QString& text, bool confirm = true)
+    {
+        SeenInputBox seen;
+        ModalScript().then(answerInputBox(seen, text, confirm)).run([&] { doubleClickRow(entries, row); });
+        return seen;
+    }
+
+    void click(const char* button) { QTest::mouseClick(child<QPushButton>(window.get(), button), Qt::LeftButton); }
+
+    QListWidget* groups = nullptr;
+    QTreeWidget* entries = nullptr;
+};
+
+TEST_F(BrowsingTest, ShowsTheLiveEntriesOfEveryGroupWithTheSelectedHeader)
+{
+    load(kSharedHeaders + "[c]\r\n");
+    EXPECT_EQ(rowsOf(groups), (QStringList{"[a]", "[b]", "[a]", "[c]"}));
+    EXPECT_TRUE(entries->selectedItems().isEmpty());
+    EXPECT_TRUE(groups->selectedItems().isEmpty());
+
+    clickRow(groups, 2);  // either row of "[a]" shows both groups, lower position first
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=2", "x=3", "x=4", "w=5"}));
+    EXPECT_TRUE(entries->selectedItems().isEmpty());
+    clickRow(groups, 1);
+    EXPECT_EQ(rowsOf(entries), QStringList{"z=9"});
+    QTest::keyClick(groups, Qt::Key_Down);  // the keyboard selects too
+    EXPECT_EQ(rowsOf(entries).size(), 5);
+    clickRow(groups, 3);
+    EXPECT_TRUE(rowsOf(entries).isEmpty());
+}
+
+TEST_F(BrowsingTest, EditsTheFirstLiveEntryCarryingTheRowsName)
+{
+    load(kSharedHeaders);
+    clickRow(groups, 0);
+
+    const SeenInputBox seen = editRow(1, "novo valor");
+    EXPECT_EQ(seen.title, "Planora");
+    EXPECT_EQ(seen.prompt, "Digite o novo valor para y");
+    EXPECT_EQ(seen.prefilled, "2");
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=novo valor", "x=3", "x=4", "w=5"}));
+
+    // The third row is named like the first: the first entry of that name takes the value,
+    // and after a refresh each row shows its own entry again.
+    editRow(2, "=dez=");
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=novo valor", "x==dez=", "x=4", "w=5"}));
+    clickRow(groups, 1);
+    clickRow(groups, 0);
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x==dez=", "y=novo valor", "x=3", "x=4", "w=5"}));
+
+    editRow(1, "");  // an empty value is a value
+    editRow(4, "ignorado", false);
+    editRow(4, " 5 ");  // blanks are kept
+    EXPECT_EQ(saved(), "[a]\r\nx==dez=\r\ny=\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw= 5 \r\n");
+}
+
+TEST_F(BrowsingTest, RefusesValuesTheFileCannotHold)
+{
+    load("[a]\r\nx=1\r\n");
+    clickRow(groups, 0);
+    const struct {
+        QString typed;
+        QString named;
+    } cases[] = {
+        {QStringLiteral("日本 e ação"), QStringLiteral("日本")},
+        {QStringLiteral("😀"), QStringLiteral("😀")},
+        {QStringLiteral("duas\nlinhas\r\n"), QStringLiteral("␊␍")},
+    };
+    for (const auto& c : cases) {
+        SeenInputBox input;
+        SeenMessage message;
+        ModalScript().then(answerInputBox(input, c.typed, true)).then(pressInMessageBox(message)).run([&] {
+            doubleClickRow(entries, 0);
+        });
+        EXPECT_EQ(message.title, "Caractere inválido");
+        EXPECT_EQ(message.text, "O texto contém caracteres que não podem ser gravados no arquivo: " + c.named);
+        EXPECT_EQ(message.icon, QMessageBox::Information);
+        EXPECT_EQ(message.buttons, QMessageBox::Ok);
+        EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
+    }
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\n");
+}
+
+TEST_F(BrowsingTest, RemovesTheFirstLiveEntryCarryingTheRowsName)
+{
+    load(kSharedHeaders);
+    clickRow(groups, 2);
+    clickRow(entries, 2);  // the second "x": the first "x" of the lower group goes
+    click("cmbRemover");
+    EXPECT_EQ(rowsOf(entries), (QStringList{"y=2", "x=3", "x=4", "w=5"}));
+    click("cmbRemover");  // nothing selected after the refresh: nothing goes
+    EXPECT_EQ(rowsOf(entries).size(), 4);
+    clickRow(entries, 1);
+    click("cmbRemover");
+    clickRow(entries, 1);
+    click("cmbRemover");  // now the other group's "x"
+    EXPECT_EQ(rowsOf(entries), (QStringList{"y=2", "w=5"}));
+    EXPECT_EQ(document.Group(1).EntryCount(), 3);
+    EXPECT_EQ(saved(), "[a]\r\ny=2\r\n[b]\r\nz=9\r\n[a]\r\nw=5\r\n");
+}
+
+TEST_F(BrowsingTest, RemovesTheFirstLiveGroupCarryingTheSelectedHeader)
+{
+    load(kSharedHeaders);
+    click("cmbRemoverGrupo");  // nothing selected: nothing goes
+    EXPECT_EQ(rowsOf(groups).size(), 3);
+
+    clickRow(groups, 2);
+    click("cmbRemoverGrupo");
+    // The selected row goes, the lower group of that header is the one removed.
+    EXPECT_EQ(rowsOf(groups), (QStringList{"[a]", "[b]"}));
+    EXPECT_TRUE(groups->selectedItems().isEmpty());
+    EXPECT_TRUE(rowsOf(entries).isEmpty());
+    EXPECT_EQ(document.GroupCount(), 3);
+    EXPECT_EQ(saved(), "[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n");
+
+    clickRow(groups, 0);
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=4", "w=5"}));
+    click("cmbRemoverGrupo");
+    click("cmbRemoverGrupo");
+    EXPECT_EQ(rowsOf(groups), QStringList{"[b]"});
+    EXPECT_EQ(saved(), "[b]\r\nz=9\r\n");
+}

@@ -1,0 +1,179 @@
+#include "main_window_fixture.h"
+
+#include <QAction>
+#include <QDir>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+
+using namespace gui_testing;
+
+namespace {
+
+const QByteArray kFirst = "[um]\r\nx=1\r\n";
+const QByteArray kSecond = "[dois]\r\ny=2\r\n";
+
+}  // namespace
+
+class FileCommandsTest : public MainWindowTest {
+protected:
+    // Chooses a file menu item and answers its file dialog with `file` (cancels
+    // when empty), then each message box that follows with OK.
+    std::vector<SeenMessage> choose(const char* menu, const char* item, const QString& file, int messages,
+                                    SeenFileDialog* dialog = nullptr)
+    {
+        std::vector<SeenMessage> seen(static_cast<std::size_t>(messages));
+        ModalScript script;
+        script.then(answerFileDialog(file, dialog));
+        for (SeenMessage& message : seen)
+            script.then(pressInMessageBox(message));
+        script.run([&] { chooseMenuItem(window.get(), menu, item); });
+        return seen;
+    }
+
+    std::vector<SeenMessage> save(int messages = 1)
+    {
+        std::vector<SeenMessage> seen(static_cast<std::size_t>(messages));
+        ModalScript script;
+        for (SeenMessage& message : seen)
+            script.then(pressInMessageBox(message));
+        script.run([&] { chooseMenuItem(window.get(), "menArquivo", "menSalvar"); });
+        return seen;
+    }
+
+    void editFirstValue(const QString& value)
+    {
+        auto* groups = child<QListWidget>(window.get(), "lstGrupos");
+        auto* entries = child<QTreeWidget>(window.get(), "lstConteudo");
+        clickRow(groups, 0);
+        SeenInputBox seen;
+        ModalScript().then(answerInputBox(seen, value, true)).run([&] { doubleClickRow(entries, 0); });
+    }
+
+    bool enabled(const char* item) { return child<QAction>(window.get(), item)->isEnabled(); }
+};
+
+void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    EXPECT_EQ(seen.icon, icon);
+    EXPECT_EQ(seen.title, title);
+    EXPECT_EQ(seen.text, text);
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+}
+
+TEST_F(FileCommandsTest, OpenLoadsTheChosenFileAndNamesItInTheCaption)
+{
+    const QString file = path("primeiro.cfg");
+    writeFile(file, kFirst + "\r\n[vazio]\r\n");
+    SeenFileDialog dialog;
+    EXPECT_TRUE(choose("menArquivo", "menAbrir", file, 0, &dialog).empty());
+    EXPECT_FALSE(dialog.forSaving);
+    EXPECT_EQ(dialog.nameFilters, QStringList{"CFG Files (*.cfg)"});
+    EXPECT_EQ(window->windowTitle(), "Planora - primeiro.cfg");
+    EXPECT_EQ(window->CurrentFile(), file);
+    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), (QStringList{"[um]", "[vazio]"}));
+    EXPECT_TRUE(enabled("menSalvar") && enabled("menBackup"));
+}
+
+TEST_F(FileCommandsTest, AFileThatDoesNotLoadChangesNothing)
+{
+    const QString first = load(kFirst);
+    window->setWindowTitle("Planora - fs9.cfg");
+    const QString broken = path("quebrado.cfg");
+    writeFile(broken, "[g]\r\nsem igual\r\n");
+
+    const std::vector<SeenMessage> seen = choose("menArquivo", "menAbrir", broken, 1);
+    expectMessage(seen[0], QMessageBox::Critical, "Erro",
+                  "Não foi possível abrir o arquivo\n" + QDir::toNativeSeparators(broken) +
+                      "\n\nLinha 2: a linha não é um grupo nem tem \"=\".");
+    EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg");
+    EXPECT_EQ(window->CurrentFile(), first);
+    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), QStringList{"[um]"});
+}
+
+TEST_F(FileCommandsTest, ACancelledFileDialogChangesNothing)
+{
+    const QString first = load(kFirst);
+    window->setWindowTitle("Planora - fs9.cfg");
+    const struct {
+        const char* menu;
+        const char* item;
+    } commands[] = {{"menArquivo", "menAbrir"}, {"menArquivo", "menSalvarComo"}, {"menFerramentas", "menBackup"}};
+    for (const auto& command : commands) {
+        SeenFileDialog dialog;
+        EXPECT_TRUE(choose(command.menu, command.item, QString(), 0, &dialog).empty());
+        EXPECT_EQ(dialog.forSaving, command.item != std::string("menAbrir")) << command.item;
+        EXPECT_EQ(window->CurrentFile(), first) << command.item;
+        EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg") << command.item;
+    }
+    // Save still writes where it did.
+    editFirstValue("9");
+    save();
+    EXPECT_EQ(contentOf(first), "[um]\r\nx=9\r\n");
+}
+
+TEST_F(FileCommandsTest, SaveWritesTheCurrentFileSaveAsMovesItBackupLeavesIt)
+{
+    const QString first = load(kFirst);
+    window->setWindowTitle("Planora - fs9.cfg");
+    editFirstValue("alterado");
+    expectMessage(save().at(0), QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
+    EXPECT_EQ(contentOf(first), "[um]\r\nx=alterado\r\n");
+
+    const QString backup = path("copia.cfg");
+    expectMessage(choose("menFerramentas", "menBackup", backup, 1).at(0), QMessageBox::Information, "Salvo",
+                  "Backup salvo com sucesso!");
+    EXPECT_EQ(window->CurrentFile(), first);
+    editFirstValue("depois");
+    save();
+    EXPECT_EQ(contentOf(first), "[um]\r\nx=depois\r\n");
+    EXPECT_EQ(contentOf(backup), "[um]\r\nx=alterado\r\n");
+
+    const QString second = path("segundo");  // used as typed, without an extension
+    expectMessage(choose("menArquivo", "menSalvarComo", second, 1).at(0), QMessageBox::Information, "Salvo",
+                  "Arquivo salvo com sucesso!");
+    EXPECT_EQ(window->CurrentFile(), second);
+    editFirstValue("por fim");
+    save();
+    EXPECT_EQ(contentOf(second), "[um]\r\nx=por fim\r\n");
+    EXPECT_EQ(contentOf(first), "[um]\r\nx=depois\r\n");
+    EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg");
+}
+
+TEST_F(FileCommandsTest, SaveAsWorksBeforeAnyLoadAndEnablesNothing)
+{
+    const QString file = path("novo.cfg");
+    writeFile(file, "conteúdo antigo");
+    choose("menArquivo", "menSalvarComo", file, 1);  // replaced without a question
+    EXPECT_EQ(contentOf(file), "");
+    EXPECT_FALSE(enabled("menSalvar") || enabled("menBackup"));
+    // Disabled items open nothing.
+    ModalScript().run([&] {
+        chooseMenuItem(window.get(), "menArquivo", "menSalvar");
+        chooseMenuItem(window.get(), "menFerramentas", "menBackup");
+    });
+}
+
+TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
+{
+    const QString file = load(kFirst);
+    editFirstValue("perdido?");
+    chmod(QFile::encodeName(file).constData(), 0444);
+    const std::vector<SeenMessage> seen = save();
+    expectMessage(seen.at(0), QMessageBox::Critical, "Erro",
+                  "Não foi possível salvar o arquivo\n" + QDir::toNativeSeparators(file) +
+                      "\n\nO arquivo é somente leitura.");
+    EXPECT_EQ(contentOf(file), kFirst);
+
+    const QString missingFolder = path("nao-existe/fs9.cfg");
+    const SeenMessage failedSaveAs = choose("menArquivo", "menSalvarComo", missingFolder, 1).at(0);
+    EXPECT_EQ(failedSaveAs.icon, QMessageBox::Critical);
+    EXPECT_TRUE(failedSaveAs.text.startsWith("Não foi possível salvar o arquivo\n" +
+                                             QDir::toNativeSeparators(missingFolder) + "\n\n"));
+    EXPECT_EQ(window->CurrentFile(), missingFolder);
+
+    const SeenMessage failedBackup = choose("menFerramentas", "menBackup", file, 1).at(0);
+    EXPECT_EQ(failedBackup.title, "Erro");
+    EXPECT_TRUE(failedBackup.text.endsWith("O arquivo é somente leitura."));
+}

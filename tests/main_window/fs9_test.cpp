@@ -1,0 +1,172 @@
+#include "main_window_fixture.h"
+
+#include "main_window/fs9_path.h"
+
+#include <QDir>
+#include <QListWidget>
+
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace gui_testing;
+
+namespace {
+
+// Points HOME and WINEPREFIX at places of the test's own for the test's duration.
+class Environment {
+public:
+    Environment(const QByteArray& home, const QByteArray& winePrefix)
+        : home_(qgetenv("HOME"))
+        , winePrefix_(qgetenv("WINEPREFIX"))
+    {
+        set("HOME", home);
+        set("WINEPREFIX", winePrefix);
+    }
+    ~Environment()
+    {
+        set("HOME", home_);
+        set("WINEPREFIX", winePrefix_);
+    }
+
+private:
+    static void set(const char* name, const QByteArray& value)
+    {
+        if (value.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    QByteArray home_;
+    QByteArray winePrefix_;
+};
+
+QString loginName()
+{
+    return QString::fromLocal8Bit(getpwuid(getuid())->pw_name);
+}
+
+}  // namespace
+
+class FS9Test : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        appData = path(".wine/drive_c/users/" + loginName() + "/AppData/Roaming");
+        fs9File = appData + "/Microsoft/FS9/fs9.cfg";
+        QDir().mkpath(appData + "/Microsoft/FS9");
+    }
+
+    // Chooses a menu item and answers the message boxes that follow, in order.
+    std::vector<SeenMessage> choose(const char* menu, const char* item, std::vector<QMessageBox::StandardButton> answers)
+    {
+        std::vector<SeenMessage> seen(answers.size());
+        ModalScript script;
+        for (std::size_t i = 0; i < answers.size(); ++i)
+            script.then(pressInMessageBox(seen[i], answers[i]));
+        script.run([&] { chooseMenuItem(window.get(), menu, item); });
+        return seen;
+    }
+
+    Environment environment{QFile::encodeName(folder.path()), {}};
+    QString appData;
+    QString fs9File;
+};
+
+TEST_F(FS9Test, FindsTheApplicationDataFolderOfTheWinePrefix)
+{
+    const QString users = "/drive_c/users/" + loginName();
+    const QString prefix = path("prefixo");
+    QDir().mkpath(prefix + users + "/Application Data");
+    QDir().mkpath(path("vazio"));
+    const struct {
+        QByteArray home;
+        QByteArray winePrefix;
+        QString expected;
+    } cases[] = {
+        {QFile::encodeName(folder.path()), {}, appData},
+        {{}, QFile::encodeName(prefix), prefix + users + "/Application Data"},
+        {QFile::encodeName(folder.path()), QFile::encodeName(path("vazio")), QString()},
+        {QFile::encodeName(path("vazio")), {}, QString()},
+        {{}, {}, QString()},
+    };
+    for (const auto& c : cases) {
+        const Environment environment(c.home, c.winePrefix);
+        EXPECT_EQ(FS9Path(kCsidlAppData), c.expected) << c.home.toStdString() << " " << c.winePrefix.toStdString();
+    }
+    EXPECT_EQ(FS9Path(5), QString());
+    EXPECT_EQ(defaultFS9File(), fs9File);
+}
+
+TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
+{
+    const QString other = load("[antigo]\r\n");
+    const SeenMessage missing = choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0);
+    EXPECT_EQ(missing.icon, QMessageBox::Information);
+    EXPECT_EQ(missing.title, "FS9.cfg não encontrado");
+    EXPECT_EQ(missing.text, "Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente através do menu "
+                            "Arquivo->Abrir...");
+    EXPECT_EQ(window->CurrentFile(), other);
+
+    writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\nlinha ruim\r\n");
+    const SeenMessage broken = choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0);
+    EXPECT_EQ(broken.icon, QMessageBox::Critical);
+    EXPECT_EQ(broken.title, "Erro");
+    EXPECT_TRUE(broken.text.startsWith("Não foi possível abrir o arquivo\n" + fs9File));
+    EXPECT_EQ(window->CurrentFile(), other);
+    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), QStringList{"[antigo]"});
+
+    writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n[DISPLAY]\r\n");
+    EXPECT_TRUE(choose("menArquivo", "menProcurar", {}).empty());
+    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), (QStringList{"[SOUND]", "[DISPLAY]"}));
+    EXPECT_EQ(window->CurrentFile(), fs9File);
+    EXPECT_EQ(window->windowTitle(), "Planora");
+}
+
+TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
+{
+    writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n");
+    EXPECT_TRUE(window->AbrirFS9(fs9File));
+
+    const SeenMessage question = choose("menFerramentas", "menExluir", {QMessageBox::No}).at(0);
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.title, "Pergunta");
+    EXPECT_EQ(question.text, "Tem certeza que deseja excluir o fs9.cfg?");
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    EXPECT_TRUE(QFile::exists(fs9File));
+
+    const SeenMessage deleted = choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1);
+    EXPECT_EQ(deleted.icon, QMessageBox::Information);
+    EXPECT_EQ(deleted.title, "Exluído");
+    EXPECT_EQ(deleted.text, "Arquivo excluído!");
+    EXPECT_FALSE(QFile::exists(fs9File));
+
+    const SeenMessage missing = choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1);
+    EXPECT_EQ(missing.icon, QMessageBox::Critical);
+    EXPECT_EQ(missing.title, "Erro");
+    EXPECT_EQ(missing.text, "Arquivo não encontrado");
+
+    // The document is still there, and Save writes the file again.
+    EXPECT_EQ(window->CurrentFile(), fs9File);
+    EXPECT_EQ(choose("menArquivo", "menSalvar", {QMessageBox::Ok}).at(0).title, "Salvo");
+    EXPECT_EQ(contentOf(fs9File), "[SOUND]\r\nSOUND=1\r\n");
+}
+
+TEST_F(FS9Test, ExitAsksFirstButTheCloseBoxDoesNot)
+{
+    const SeenMessage question = choose("menArquivo", "menSair", {QMessageBox::No}).at(0);
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.title, "Confirmar saída");
+    EXPECT_EQ(question.text, "Tem certeza que deseja sair?");
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    EXPECT_TRUE(window->isVisible());
+
+    choose("menArquivo", "menSair", {QMessageBox::Yes});
+    EXPECT_FALSE(window->isVisible());
+
+    window->show();
+    ModalScript().run([&] { window->close(); });
+    EXPECT_FALSE(window->isVisible());
+}
