@@ -68,24 +68,32 @@ ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButt
     };
 }
 
-ModalScript::Step answerFileDialog(const QString& path, SeenFileDialog* seen)
+void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text)
 {
-    return [path, seen](QWidget* modal) {
+    EXPECT_EQ(seen.icon, icon) << text.toStdString();
+    EXPECT_EQ(seen.title, title);
+    EXPECT_EQ(seen.text, text);
+    if (icon == QMessageBox::Question) {
+        EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No) << text.toStdString();
+        EXPECT_EQ(seen.defaultButton, QMessageBox::Yes) << text.toStdString();
+    } else {
+        EXPECT_EQ(seen.buttons, QMessageBox::Ok) << text.toStdString();
+    }
+}
+
+ModalScript::Step answerFileDialog(const QString& path, QStringList* nameFilters)
+{
+    return [path, nameFilters](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
-        if (!dialog) {
+        auto* name = modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (!dialog || !name) {
+            ADD_FAILURE() << "not a file dialog: " << modal->windowTitle().toStdString();
             modal->close();
             return;
         }
-        if (seen)
-            *seen = {dialog->acceptMode() == QFileDialog::AcceptSave, dialog->nameFilters()};
+        if (nameFilters)
+            *nameFilters = dialog->nameFilters();
         if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        // The path goes into the dialog's name field, as if pasted, and Enter accepts it.
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (!name) {
-            ADD_FAILURE() << "the file dialog has no name field";
             dialog->reject();
             return;
         }
@@ -157,24 +165,16 @@ QStringList rowsOf(const QTreeWidget* list)
     return rows;
 }
 
-void clickRow(QListWidget* list, int row)
+void clickRow(QAbstractItemView* list, int row)
 {
-    const QRect area = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, area.center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
 }
 
-void clickRow(QTreeWidget* list, int row)
-{
-    const QRect area = list->visualItemRect(list->topLevelItem(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, area.center());
-}
-
-void doubleClickRow(QTreeWidget* list, int row)
+void doubleClickRow(QAbstractItemView* list, int row)
 {
     // A real double-click: the press selects the row, the double-click edits it.
     clickRow(list, row);
-    const QRect area = list->visualItemRect(list->topLevelItem(row));
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, area.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

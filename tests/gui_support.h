@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 
+class QAbstractItemView;
 class QListWidget;
 class QMainWindow;
 class QTreeWidget;
@@ -40,27 +41,29 @@ struct SeenMessage {
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
-
 ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButton button = QMessageBox::Ok);
 
-// Picks `path` in a file dialog, or cancels it when `path` is empty.
-struct SeenFileDialog {
-    bool forSaving = false;
-    QStringList nameFilters;
-};
-ModalScript::Step answerFileDialog(const QString& path, SeenFileDialog* seen = nullptr);
+// A question offers Yes and No with Yes the default; anything else offers OK alone.
+void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text);
 
-// Replaces the selection of a text field by `text`: typed when the keyboard
-// can type it, pasted otherwise (line breaks, other scripts), deleted when empty.
-void enterText(QWidget* field, const QString& text);
+// Types `path` into a file dialog's name field and presses Enter, or cancels
+// the dialog when `path` is empty. Records the dialog's name filters.
+ModalScript::Step answerFileDialog(const QString& path, QStringList* nameFilters = nullptr);
 
-// Replaces the text of an input box by typing `text`, then presses OK or Cancel.
+// Replaces the text of an input box, then presses OK or Cancel.
 struct SeenInputBox {
     QString title;
     QString prompt;
     QString prefilled;
 };
 ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool confirm);
+
+// Replaces the selection of a text field by `text`: typed when the keyboard
+// can type it, pasted otherwise (line breaks, other scripts), deleted when empty.
+void enterText(QWidget* field, const QString& text);
+
+// Opens a menu of the menu bar with the mouse and clicks one of its items.
+void chooseMenuItem(QMainWindow* window, const char* menu, const char* item);
 
 // The child of `parent` with this object name and type; fails the test if absent.
 template <typename T>
@@ -71,16 +74,10 @@ T* child(QObject* parent, const char* name)
     return found;
 }
 
-// Opens a menu of the menu bar with the mouse and clicks one of its items.
-void chooseMenuItem(QMainWindow* window, const char* menu, const char* item);
-
-// The rows a list shows.
 QStringList rowsOf(const QListWidget* list);
 QStringList rowsOf(const QTreeWidget* list);  // "name=value"
-
-void clickRow(QListWidget* list, int row);
-void clickRow(QTreeWidget* list, int row);
-void doubleClickRow(QTreeWidget* list, int row);
+void clickRow(QAbstractItemView* list, int row);
+void doubleClickRow(QAbstractItemView* list, int row);
 
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray contentOf(const QString& path);

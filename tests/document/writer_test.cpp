@@ -75,23 +75,6 @@ TEST(Writer, WritesOnlyTheLiveContentInPositionOrder)
     EXPECT_EQ(documentBytes(Document()), "");
 }
 
-TEST(Writer, StreamsLargeDocumentsInPieces)
-{
-    std::string text;
-    for (int i = 0; i < 20000; ++i)
-        text += "[g]\r\nname" + std::to_string(i) + "=value\r\n";
-    int pieces = 0;
-    std::string joined;
-    EXPECT_TRUE(streamDocument(parsed(text), [&](std::string_view piece) {
-        ++pieces;
-        joined.append(piece);
-        return true;
-    }));
-    EXPECT_GT(pieces, 1);
-    EXPECT_EQ(joined, text);
-    EXPECT_FALSE(streamDocument(parsed(text), [](std::string_view) { return false; }));
-}
-
 TEST(Writer, SavesOverFilesLinksAndPermissions)
 {
     QTemporaryDir folder;

@@ -101,10 +101,8 @@ TEST_F(BrowsingTest, RefusesValuesTheFileCannotHold)
         ModalScript().then(answerInputBox(input, c.typed, true)).then(pressInMessageBox(message)).run([&] {
             doubleClickRow(entries, 0);
         });
-        EXPECT_EQ(message.title, "Caractere inválido");
-        EXPECT_EQ(message.text, "O texto contém caracteres que não podem ser gravados no arquivo: " + c.named);
-        EXPECT_EQ(message.icon, QMessageBox::Information);
-        EXPECT_EQ(message.buttons, QMessageBox::Ok);
+        expectMessage(message, QMessageBox::Information, "Caractere inválido",
+                      "O texto contém caracteres que não podem ser gravados no arquivo: " + c.named);
         EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
     }
     EXPECT_EQ(saved(), "[a]\r\nx=1\r\n");

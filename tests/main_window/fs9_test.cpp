@@ -12,33 +12,16 @@ using namespace gui_testing;
 
 namespace {
 
-// Points HOME and WINEPREFIX at places of the test's own for the test's duration.
-class Environment {
-public:
-    Environment(const QByteArray& home, const QByteArray& winePrefix)
-        : home_(qgetenv("HOME"))
-        , winePrefix_(qgetenv("WINEPREFIX"))
-    {
-        set("HOME", home);
-        set("WINEPREFIX", winePrefix);
-    }
-    ~Environment()
-    {
-        set("HOME", home_);
-        set("WINEPREFIX", winePrefix_);
-    }
-
-private:
-    static void set(const char* name, const QByteArray& value)
-    {
+// HOME and WINEPREFIX as given; an empty value unsets the variable.
+void setEnvironment(const QByteArray& home, const QByteArray& winePrefix)
+{
+    for (const auto& [name, value] : {std::pair{"HOME", home}, {"WINEPREFIX", winePrefix}}) {
         if (value.isEmpty())
             qunsetenv(name);
         else
             qputenv(name, value);
     }
-    QByteArray home_;
-    QByteArray winePrefix_;
-};
+}
 
 QString loginName()
 {
@@ -52,6 +35,7 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
+        setEnvironment(QFile::encodeName(folder.path()), {});
         appData = path(".wine/drive_c/users/" + loginName() + "/AppData/Roaming");
         fs9File = appData + "/Microsoft/FS9/fs9.cfg";
         QDir().mkpath(appData + "/Microsoft/FS9");
@@ -68,7 +52,6 @@ protected:
         return seen;
     }
 
-    Environment environment{QFile::encodeName(folder.path()), {}};
     QString appData;
     QString fs9File;
 };
@@ -91,28 +74,26 @@ TEST_F(FS9Test, FindsTheApplicationDataFolderOfTheWinePrefix)
         {{}, {}, QString()},
     };
     for (const auto& c : cases) {
-        const Environment environment(c.home, c.winePrefix);
+        setEnvironment(c.home, c.winePrefix);
         EXPECT_EQ(FS9Path(kCsidlAppData), c.expected) << c.home.toStdString() << " " << c.winePrefix.toStdString();
     }
     EXPECT_EQ(FS9Path(5), QString());
+    setEnvironment(QFile::encodeName(folder.path()), {});
     EXPECT_EQ(defaultFS9File(), fs9File);
 }
 
 TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
 {
     const QString other = load("[antigo]\r\n");
-    const SeenMessage missing = choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0);
-    EXPECT_EQ(missing.icon, QMessageBox::Information);
-    EXPECT_EQ(missing.title, "FS9.cfg não encontrado");
-    EXPECT_EQ(missing.text, "Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente através do menu "
-                            "Arquivo->Abrir...");
+    expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Information,
+                  "FS9.cfg não encontrado",
+                  "Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente através do menu "
+                  "Arquivo->Abrir...");
     EXPECT_EQ(window->CurrentFile(), other);
 
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\nlinha ruim\r\n");
-    const SeenMessage broken = choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0);
-    EXPECT_EQ(broken.icon, QMessageBox::Critical);
-    EXPECT_EQ(broken.title, "Erro");
-    EXPECT_TRUE(broken.text.startsWith("Não foi possível abrir o arquivo\n" + fs9File));
+    expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
+                  "Não foi possível abrir o arquivo\n" + fs9File + "\n\nLinha 3: a linha não é um grupo nem tem \"=\".");
     EXPECT_EQ(window->CurrentFile(), other);
     EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), QStringList{"[antigo]"});
 
@@ -128,24 +109,14 @@ TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n");
     EXPECT_TRUE(window->AbrirFS9(fs9File));
 
-    const SeenMessage question = choose("menFerramentas", "menExluir", {QMessageBox::No}).at(0);
-    EXPECT_EQ(question.icon, QMessageBox::Question);
-    EXPECT_EQ(question.title, "Pergunta");
-    EXPECT_EQ(question.text, "Tem certeza que deseja excluir o fs9.cfg?");
-    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::No}).at(0), QMessageBox::Question, "Pergunta",
+                  "Tem certeza que deseja excluir o fs9.cfg?");
     EXPECT_TRUE(QFile::exists(fs9File));
-
-    const SeenMessage deleted = choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1);
-    EXPECT_EQ(deleted.icon, QMessageBox::Information);
-    EXPECT_EQ(deleted.title, "Exluído");
-    EXPECT_EQ(deleted.text, "Arquivo excluído!");
+    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
+                  QMessageBox::Information, "Exluído", "Arquivo excluído!");
     EXPECT_FALSE(QFile::exists(fs9File));
-
-    const SeenMessage missing = choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1);
-    EXPECT_EQ(missing.icon, QMessageBox::Critical);
-    EXPECT_EQ(missing.title, "Erro");
-    EXPECT_EQ(missing.text, "Arquivo não encontrado");
+    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
+                  QMessageBox::Critical, "Erro", "Arquivo não encontrado");
 
     // The document is still there, and Save writes the file again.
     EXPECT_EQ(window->CurrentFile(), fs9File);
@@ -155,12 +126,8 @@ TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
 
 TEST_F(FS9Test, ExitAsksFirstButTheCloseBoxDoesNot)
 {
-    const SeenMessage question = choose("menArquivo", "menSair", {QMessageBox::No}).at(0);
-    EXPECT_EQ(question.icon, QMessageBox::Question);
-    EXPECT_EQ(question.title, "Confirmar saída");
-    EXPECT_EQ(question.text, "Tem certeza que deseja sair?");
-    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(question.defaultButton, QMessageBox::Yes);
+    expectMessage(choose("menArquivo", "menSair", {QMessageBox::No}).at(0), QMessageBox::Question, "Confirmar saída",
+                  "Tem certeza que deseja sair?");
     EXPECT_TRUE(window->isVisible());
 
     choose("menArquivo", "menSair", {QMessageBox::Yes});
