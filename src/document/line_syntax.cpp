@@ -1,6 +1,7 @@
 #include "document/line_syntax.h"
 
 #include <bit>
+#include <string>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -72,6 +73,14 @@ bool ConfigLines::next(ConfigLine& line)
             ++pos_;
     }
     return true;
+}
+
+bool readsBackAsEntry(std::string_view name, std::string_view value)
+{
+    const std::string text = std::string(name) + '=' + std::string(value);
+    ConfigLines lines(text);
+    ConfigLine line;
+    return lines.next(line) && line.kind == LineKind::Entry && line.name.size() == name.size() && !lines.next(line);
 }
 
 }  // namespace modMain

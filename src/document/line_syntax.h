@@ -34,4 +34,8 @@ private:
     const char* end_;
 };
 
+// Whether the line name "=" value reads back as this same entry: not when the
+// name holds an "=", nor when the line would read as a header or as two lines.
+bool readsBackAsEntry(std::string_view name, std::string_view value);
+
 }  // namespace modMain

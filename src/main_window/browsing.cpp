@@ -67,7 +67,7 @@ void frmMain::editSelectedValue()
     const QString value = QInputDialog::getText(this, QStringLiteral("Planora"),
                                                 QStringLiteral("Digite o novo valor para ") + name,
                                                 QLineEdit::Normal, row->text(1), &confirmed);
-    if (!confirmed || !acceptLineText(this, value))
+    if (!confirmed || !acceptEntry(this, name, value))
         return;
     if (const auto found = firstEntryNamed(document_, selectedHeader(lstGrupos), name))
         document_.SetValue(found->group, found->entry, *modMain::encodeText(value));

@@ -3,6 +3,8 @@
 #include <QRect>
 
 class QGroupBox;
+class QLabel;
+class QString;
 class QWidget;
 
 // The windows are laid out in twips, 15 to a pixel at 96 dots per inch.
@@ -25,3 +27,11 @@ Widget* placed(Widget* widget, const char* name, const QRect& geometry)
 // Frame captions are dark red. A style sheet on the title alone keeps the
 // colour off the frame's children, which a palette would reach.
 void setFrameCaptionRed(QGroupBox* frame);
+
+// A label at a twips rectangle, left and top aligned, its text wrapping at word
+// boundaries, fitted to its rectangle.
+QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
+
+// The design's rectangles were measured for a small 8-point font: where the
+// label's font needs more room, it shrinks until the whole text shows.
+void fitText(QLabel* label);

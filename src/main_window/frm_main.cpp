@@ -1,5 +1,9 @@
 #include "main_window/frm_main.h"
 
+#include "dialogs/frm_conjunto.h"
+#include "dialogs/frm_entrada.h"
+#include "dialogs/frm_novo_grupo.h"
+#include "dialogs/frm_sobre.h"
 #include "main_window/form_style.h"
 
 #include <QFileDialog>
@@ -126,6 +130,11 @@ void frmMain::bindCommands()
     // too, so the entries shown always belong to the selected header.
     connect(lstGrupos, &QListWidget::itemSelectionChanged, this, &frmMain::refreshEntries);
     connect(lstConteudo, &QTreeWidget::itemDoubleClicked, this, &frmMain::editSelectedValue);
+    // Each dialog is made afresh, changes the document and the lists itself, and is gone when it closes.
+    connect(cmbNovoGrupo, &QPushButton::clicked, this, [this] { frmNovoGrupo(*this).exec(); });
+    connect(cmbNovaEntrada, &QPushButton::clicked, this, [this] { frmEntrada(*this).exec(); });
+    connect(menSequencia, &QAction::triggered, this, [this] { frmConjunto(*this).exec(); });
+    connect(menSobre, &QAction::triggered, this, [this] { frmSobre(this).exec(); });
     connect(cmbRemoverGrupo, &QPushButton::clicked, this, &frmMain::removeSelectedGroup);
     connect(cmbRemover, &QPushButton::clicked, this, &frmMain::removeSelectedEntry);
 

@@ -9,6 +9,11 @@ QString selectedHeader(const QListWidget* groups)
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
+void appendGroupRow(QListWidget* groups, const QString& header)
+{
+    groups->addItem(header);
+}
+
 void fillGroupRows(QListWidget* groups, const QStringList& headers)
 {
     groups->clear();
@@ -33,4 +38,9 @@ void fillEntryRows(QTreeWidget* entries, const std::vector<EntryRow>& rows)
     for (const auto& [name, value] : rows)
         items.append(new QTreeWidgetItem(QStringList{name, value}));
     entries->addTopLevelItems(items);
+}
+
+void appendEntryRow(QTreeWidget* entries, const QString& name, const QString& value)
+{
+    entries->addTopLevelItem(new QTreeWidgetItem(QStringList{name, value}));
 }

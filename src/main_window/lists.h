@@ -12,6 +12,7 @@ class QTreeWidget;
 
 // The selected group header, or the empty string when no row is selected.
 QString selectedHeader(const QListWidget* groups);
+void appendGroupRow(QListWidget* groups, const QString& header);
 void fillGroupRows(QListWidget* groups, const QStringList& headers);
 // Removes the selected row; afterwards no row is selected.
 void removeSelectedGroupRow(QListWidget* groups);
@@ -19,3 +20,4 @@ void removeSelectedGroupRow(QListWidget* groups);
 using EntryRow = std::pair<QString, QString>;  // name, value
 
 void fillEntryRows(QTreeWidget* entries, const std::vector<EntryRow>& rows);
+void appendEntryRow(QTreeWidget* entries, const QString& name, const QString& value);

@@ -1,5 +1,6 @@
 #include "main_window/messages.h"
 
+#include "document/line_syntax.h"
 #include "document/text_codec.h"
 
 #include <QMessageBox>
@@ -50,4 +51,34 @@ bool askYesNo(QWidget* parent, const QString& title, const QString& text)
 bool acceptLineText(QWidget* parent, const QString& text)
 {
     return acceptUnless(parent, modMain::unwritableInLine(text));
+}
+
+bool acceptBlockText(QWidget* parent, const QString& text)
+{
+    return acceptUnless(parent, modMain::unencodableCharacters(text));
+}
+
+bool acceptEntry(QWidget* parent, const QString& name, const QString& value)
+{
+    if (!acceptLineText(parent, name + value))
+        return false;
+    if (modMain::readsBackAsEntry(*modMain::encodeText(name), *modMain::encodeText(value)))
+        return true;
+    showInformation(parent, QStringLiteral("Parâmetro inválido"),
+                    QStringLiteral("O arquivo não leria esse parâmetro de volta como foi digitado: o nome não pode "
+                                   "conter \"=\", e um nome que começa com \"[\" não pode ter um valor que termina "
+                                   "com \"]\"."));
+    return false;
+}
+
+void showGroupLimit(QWidget* parent)
+{
+    showInformation(parent, QStringLiteral("Limite atingido"),
+                    QStringLiteral("O documento já tem o número máximo de grupos (32767)."));
+}
+
+void showEntryLimit(QWidget* parent)
+{
+    showInformation(parent, QStringLiteral("Limite atingido"),
+                    QStringLiteral("O grupo já tem o número máximo de parâmetros (32767)."));
 }

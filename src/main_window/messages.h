@@ -14,3 +14,14 @@ bool askYesNo(QWidget* parent, const QString& title, const QString& text);
 // The file stores 8-bit text, one entry per line. When `text` holds characters
 // a line of the file cannot keep, says which and returns false.
 bool acceptLineText(QWidget* parent, const QString& text);
+
+// The same for a block of lines (line breaks allowed).
+bool acceptBlockText(QWidget* parent, const QString& text);
+
+// An entry must be written so that it reads back as typed: its characters must
+// fit a line, its name must hold no "=", and it must not read as a header.
+bool acceptEntry(QWidget* parent, const QString& name, const QString& value);
+
+// The document's limits of 32767 groups and of 32767 entries in a group.
+void showGroupLimit(QWidget* parent);
+void showEntryLimit(QWidget* parent);

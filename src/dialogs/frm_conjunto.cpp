@@ -1,0 +1,85 @@
+#include "dialogs/frm_conjunto.h"
+
+#include "document/line_syntax.h"
+#include "document/text_codec.h"
+#include "main_window/form_style.h"
+#include "main_window/frm_main.h"
+#include "main_window/lists.h"
+#include "main_window/messages.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+frmConjunto::frmConjunto(frmMain& main)
+    : FixedDialog(&main, "frmConjunto", QStringLiteral("Adicionar conjunto"), twips(0, 0, 5925, 4710))
+    , main_(main)
+{
+    Label1 = placedLabel(this, "Label1",
+                         QStringLiteral("Cole no espaço abaixo a sequência de propriedades. Cada linha "
+                                              "corresponde a um parâmetro e um valor. Ex: A primeira linha deve ser "
+                                              "o grupo [grupo] e depois vem as propriedades \"PARM1=VAL1\",  "
+                                              "\"PARM2=VAL2\" e assim por diante."),
+                         twips(60, 120, 5775, 735));
+    Frame1 = placed(new QGroupBox(QStringLiteral("Cole aqui a sua sequência"), this), "Frame1",
+                    twips(60, 960, 5775, 3135));
+    setFrameCaptionRed(Frame1);
+    txtSequencia = placed(new QPlainTextEdit(Frame1), "txtSequencia", twips(240, 480, 5295, 2475));
+    txtSequencia->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtSequencia->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSequencia->setTabChangesFocus(true);
+    cmbAdicionar = button("cmbAdicionar", QStringLiteral("Adicionar"), twips(4260, 4200, 1575, 435));
+    cmbCancelar = button("cmbCancelar", QStringLiteral("Cancelar"), twips(2640, 4200, 1575, 435));
+
+    setTabOrder(txtSequencia, cmbAdicionar);
+    setTabOrder(cmbAdicionar, cmbCancelar);
+    txtSequencia->setFocus();
+
+    connect(cmbAdicionar, &QPushButton::clicked, this, &frmConjunto::importBlock);
+    connect(cmbCancelar, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmConjunto::importBlock()
+{
+    // The box gains a line break at its end, which the user sees; it closes the last line.
+    txtSequencia->moveCursor(QTextCursor::End);
+    txtSequencia->insertPlainText(QStringLiteral("\n"));
+    const QString block = txtSequencia->toPlainText();
+    if (!acceptBlockText(this, block))
+        return;
+
+    const std::string text = *modMain::encodeText(block);
+    modMain::Document& document = main_.document();
+    modMain::ConfigLines lines(text);
+    modMain::ConfigLine line;
+    int target = 0;  // the group of the last header line; none before the first
+    while (lines.next(line)) {
+        if (line.kind == modMain::LineKind::Header) {
+            main_.lstConteudo->clear();
+            const std::vector<std::int16_t> live = document.FindLiveGroups(line.text);
+            if (!live.empty()) {
+                target = live.front();
+                continue;
+            }
+            const std::optional<std::int16_t> added = document.AppendGroup(line.text);
+            if (!added) {
+                showGroupLimit(this);
+                return;
+            }
+            appendGroupRow(main_.lstGrupos, modMain::decodeText(line.text));
+            target = *added;
+        } else if (!target) {
+            showInformation(this, QStringLiteral("Grupo Inválido"),
+                            QStringLiteral("A primeira linha deve ser obrigatóriamente o grupo ao qual as "
+                                           "propriedades pertencem. Ex [grupo1]"));
+            return;
+        } else if (line.kind == modMain::LineKind::Entry && !document.AppendEntry(target, line.name, line.value)) {
+            showEntryLimit(this);
+            return;
+        }
+    }
+    accept();
+}
