@@ -53,7 +53,8 @@ int reportPeakMemoryOfReading(const char* path);
 
 void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder);
 
-// Needs a QApplication.
+// These need a QApplication.
 void runWindowBenchmark(const std::vector<Sample>& samples);
+void runDialogBenchmark(const QString& folder);
 
 }  // namespace bench

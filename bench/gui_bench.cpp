@@ -2,12 +2,16 @@
 // from the user's action until the window has handled it.
 #include "bench_util.h"
 
+#include "dialogs/frm_conjunto.h"
+#include "dialogs/frm_entrada.h"
 #include "document/document.h"
 #include "main_window/frm_main.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -15,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 namespace bench {
 namespace {
@@ -95,6 +100,52 @@ void runWindowBenchmark(const std::vector<Sample>& samples)
                      },
                      [&] { handled([&] { window.cmbRemoverGrupo->click(); }); }));
     }
+}
+
+void runDialogBenchmark(const QString& folder)
+{
+    std::printf("\nDialogs, offscreen: median milliseconds (goal: each under %.0f ms)\n", kInstantMs);
+
+    // A pasted block of 32767 entry lines for one group, from pressing Adicionar to the dialog closed.
+    QString block = QStringLiteral("[PASTED]\n");
+    for (int i = 1; i <= modMain::kMaxSlots; ++i)
+        block += QStringLiteral("ParameterName_%1=value %1\n").arg(i);
+    std::unique_ptr<modMain::Document> document;
+    std::unique_ptr<frmMain> window;
+    std::unique_ptr<frmConjunto> import;
+    printRow("import 32767 entry lines", medianMs(
+                                             kRuns,
+                                             [&] {
+                                                 import.reset();
+                                                 window.reset();
+                                                 document = std::make_unique<modMain::Document>();
+                                                 window = std::make_unique<frmMain>(*document);
+                                                 import = std::make_unique<frmConjunto>(*window);
+                                                 import->txtSequencia->setPlainText(block);
+                                             },
+                                             [&] { handled([&] { import->cmbAdicionar->click(); }); }));
+    import.reset();
+
+    // One entry more for a group of 32766 whose entries are listed.
+    std::string entries = "[FULL]\r\n";
+    for (int i = 1; i < modMain::kMaxSlots; ++i)
+        entries += "ParameterName_" + std::to_string(i) + "=value\r\n";
+    const QString path = folder + QStringLiteral("/almost-full.cfg");
+    writeFile(path, entries);
+    window->show();
+    std::unique_ptr<frmEntrada> entry;
+    int added = 0;
+    printRow("add an entry to 32766", medianMs(
+                                          kRuns,
+                                          [&] {
+                                              entry.reset();
+                                              window->AbrirFS9(path);
+                                              window->lstGrupos->setCurrentRow(0);
+                                              entry = std::make_unique<frmEntrada>(*window);
+                                              entry->txtParametro->setText(QStringLiteral("Added_%1").arg(added++));
+                                              entry->txtValor->setText(QStringLiteral("1"));
+                                          },
+                                          [&] { handled([&] { entry->cmbAdicionar->click(); }); }));
 }
 
 }  // namespace bench

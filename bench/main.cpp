@@ -24,5 +24,6 @@ int main(int argc, char** argv)
     const std::vector<bench::Sample> samples = bench::writeSamples(folder.path());
     bench::runCoreBenchmark(samples, folder.path());
     bench::runWindowBenchmark(samples);
+    bench::runDialogBenchmark(folder.path());
     return 0;
 }

@@ -1,0 +1,301 @@
+#include "main_window/main_window_fixture.h"
+
+#include "dialogs/build_facts.h"
+#include "document/writer.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace gui_testing;
+
+namespace {
+
+using Fields = std::vector<std::pair<const char*, QString>>;
+
+struct Outcome {
+    SeenMessage message;  // the refusal, when one was expected
+    bool closedItself = false;
+    QStringList fieldsAfter;  // what the text boxes held afterwards
+};
+
+QString textOf(QWidget* field)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(field))
+        return line->text();
+    return qobject_cast<QPlainTextEdit*>(field)->toPlainText();
+}
+
+}  // namespace
+
+class DialogsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        groups = child<QListWidget>(window.get(), "lstGrupos");
+        entries = child<QTreeWidget>(window.get(), "lstConteudo");
+    }
+
+    // Opens a dialog, fills its text boxes, presses Adicionar, answers the
+    // refusal when one is expected, and closes the dialog if it is still open.
+    Outcome submit(const std::function<void()>& open, const Fields& fields, bool refused = false)
+    {
+        Outcome outcome;
+        ModalScript script;
+        script.then([&](QWidget* dialog) {
+            for (const auto& [name, text] : fields)
+                enterText(child<QWidget>(dialog, name), text);
+            QTest::mouseClick(child<QPushButton>(dialog, "cmbAdicionar"), Qt::LeftButton);
+            outcome.closedItself = !dialog->isVisible();
+            for (const auto& [name, text] : fields)
+                outcome.fieldsAfter.append(textOf(child<QWidget>(dialog, name)));
+            dialog->close();
+        });
+        if (refused)
+            script.then(pressInMessageBox(outcome.message));
+        script.run(open);
+        return outcome;
+    }
+
+    Outcome newGroup(const QString& name, bool refused = false)
+    {
+        return submit([&] { click("cmbNovoGrupo"); }, {{"txtGrupo", name}}, refused);
+    }
+    Outcome newEntry(const QString& name, const QString& value, bool refused = false)
+    {
+        return submit([&] { click("cmbNovaEntrada"); }, {{"txtParametro", name}, {"txtValor", value}}, refused);
+    }
+    Outcome import(const QString& block, bool refused = false)
+    {
+        return submit([&] { chooseMenuItem(window.get(), "menFerramentas", "menSequencia"); },
+                      {{"txtSequencia", block}}, refused);
+    }
+
+    void click(const char* button) { QTest::mouseClick(child<QPushButton>(window.get(), button), Qt::LeftButton); }
+    std::string saved() { return modMain::documentBytes(document); }
+
+    QListWidget* groups = nullptr;
+    QTreeWidget* entries = nullptr;
+};
+
+TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderAndNoEnterOrEscape)
+{
+    const struct {
+        std::function<void()> open;
+        QString title;
+        QSize client;
+        QStringList tabOrder;  // from the initial focus round to it again
+    } dialogs[] = {
+        {[&] { click("cmbNovoGrupo"); }, "Adicionar Grupo", {345, 97}, {"txtGrupo", "cmbAdicionar", "cmbCancel", "txtGrupo"}},
+        {[&] { click("cmbNovaEntrada"); }, "Adicionar Entrada", {366, 117},
+         {"txtParametro", "txtValor", "cmbAdicionar", "cmbCancelar", "txtParametro"}},
+        {[&] { chooseMenuItem(window.get(), "menFerramentas", "menSequencia"); }, "Adicionar conjunto", {395, 314},
+         {"txtSequencia", "cmbAdicionar", "cmbCancelar", "txtSequencia"}},
+        {[&] { chooseMenuItem(window.get(), "menAjuda", "menSobre"); }, "Sobre o Planora", {391, 241}, {"cmbOK", "cmbOK"}},
+    };
+    for (const auto& d : dialogs) {
+        QString title;
+        QStringList tabOrder;
+        bool fixed = false;
+        bool openAfterKeys = false;
+        bool closedByCloseBox = false;
+        ModalScript()
+            .then([&](QWidget* dialog) {
+                title = dialog->windowTitle();
+                fixed = dialog->minimumSize() == d.client && dialog->maximumSize() == d.client &&
+                        !(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)) &&
+                        (dialog->windowFlags() & Qt::WindowCloseButtonHint) && !dialog->windowIcon().isNull();
+                tabOrder.append(QApplication::focusWidget()->objectName());
+                for (int i = 1; i < d.tabOrder.size(); ++i) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    tabOrder.append(QApplication::focusWidget()->objectName());
+                }
+                // Escape anywhere, and Enter in a text box, press nothing.
+                QWidget* first = child<QWidget>(dialog, d.tabOrder.first().toLatin1());
+                QTest::keyClick(first, Qt::Key_Escape);
+                if (!qobject_cast<QPushButton*>(first))
+                    QTest::keyClick(first, Qt::Key_Return);
+                openAfterKeys = dialog->isVisible();
+                dialog->close();
+                closedByCloseBox = !dialog->isVisible();
+            })
+            .run(d.open);
+        EXPECT_EQ(title, d.title);
+        EXPECT_TRUE(fixed) << d.title.toStdString();
+        EXPECT_EQ(tabOrder, d.tabOrder);
+        EXPECT_TRUE(openAfterKeys) << d.title.toStdString();
+        EXPECT_TRUE(closedByCloseBox) << d.title.toStdString();
+    }
+    EXPECT_EQ(document.GroupCount(), 0);
+    EXPECT_EQ(window->windowTitle(), "Planora");
+}
+
+TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)
+{
+    load("[grupo1]\r\nx=1\r\n[velho]\r\n");
+    clickRow(groups, 1);
+    click("cmbRemoverGrupo");
+    clickRow(groups, 0);
+
+    const Outcome listed = newGroup("grupo1", true);
+    expectMessage(listed.message, QMessageBox::Information, "Grupo já existente", "Já existe um grupo com esse mesmo nome");
+    EXPECT_FALSE(listed.closedItself);
+    EXPECT_EQ(listed.fieldsAfter, QStringList{"grupo1"});
+
+    for (const char* name : {"Grupo1", " grupo1", "[grupo1]", "", "velho", "a=b"})
+        EXPECT_TRUE(newGroup(name).closedItself) << name;
+    EXPECT_FALSE(newGroup("", true).closedItself);  // "[]" is listed now
+
+    EXPECT_EQ(rowsOf(groups), (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[[grupo1]]", "[]", "[velho]", "[a=b]"}));
+    EXPECT_EQ(groups->selectedItems().size(), 1);
+    EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
+    EXPECT_EQ(document.GroupCount(), 8);
+    EXPECT_EQ(saved(), "[grupo1]\r\nx=1\r\n[Grupo1]\r\n[ grupo1]\r\n[[grupo1]]\r\n[]\r\n[velho]\r\n[a=b]\r\n");
+}
+
+TEST_F(DialogsTest, NewEntryGoesToEveryGroupOfTheHeaderAndStaysOpen)
+{
+    load("[a]\r\nx=1\r\n[b]\r\n[a]\r\ny=2\r\n");
+    EXPECT_FALSE(newEntry("n", "v").closedItself);  // no header selected: nothing changes
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\n[b]\r\n[a]\r\ny=2\r\n");
+
+    clickRow(groups, 0);
+    const Outcome shown = newEntry("y", "3", true);
+    expectMessage(shown.message, QMessageBox::Information, "Parâmetro já existente",
+                  "Já existe um parâmetro com esse mesmo nome");
+    EXPECT_EQ(shown.fieldsAfter, (QStringList{"y", "3"}));
+
+    // Two adds in one dialog: the second is refused, its row now being shown.
+    SeenMessage second;
+    bool open = false;
+    ModalScript()
+        .then([&](QWidget* dialog) {
+            enterText(child<QWidget>(dialog, "txtParametro"), "Y");
+            enterText(child<QWidget>(dialog, "txtValor"), " 4 ");
+            for (int press = 0; press < 2; ++press)
+                QTest::mouseClick(child<QPushButton>(dialog, "cmbAdicionar"), Qt::LeftButton);
+            open = dialog->isVisible();
+            QTest::mouseClick(child<QPushButton>(dialog, "cmbCancelar"), Qt::LeftButton);
+        })
+        .then(pressInMessageBox(second))
+        .run([&] { click("cmbNovaEntrada"); });
+    EXPECT_TRUE(open);
+    EXPECT_EQ(second.title, "Parâmetro já existente");
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=2", "Y= 4 ", "Y= 4 "}));
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\nY= 4 \r\n[b]\r\n[a]\r\ny=2\r\nY= 4 \r\n");
+}
+
+TEST_F(DialogsTest, RefusesTextTheFileCannotKeep)
+{
+    load("[a]\r\nx=1\r\n");
+    clickRow(groups, 0);
+    const QString invalid = "O texto contém caracteres que não podem ser gravados no arquivo: ";
+    const struct {
+        std::function<Outcome()> attempt;
+        QString title;
+        QString text;
+    } cases[] = {
+        {[&] { return newGroup("日本", true); }, "Caractere inválido", invalid + "日本"},
+        {[&] { return newEntry("n", "→", true); }, "Caractere inválido", invalid + "→"},
+        {[&] { return newEntry("a=b", "c", true); }, "Parâmetro inválido",
+         "O arquivo não leria esse parâmetro de volta como foi digitado: o nome não pode conter \"=\", e um nome "
+         "que começa com \"[\" não pode ter um valor que termina com \"]\"."},
+        {[&] { return newEntry("[n", "v]", true); }, "Parâmetro inválido", QString()},
+        {[&] { return import("[a]\nz=1\n[novo]\nw=€ ✓\n", true); }, "Caractere inválido", invalid + "✓"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = c.attempt();
+        EXPECT_EQ(outcome.message.title, c.title);
+        if (!c.text.isEmpty())
+            expectMessage(outcome.message, QMessageBox::Information, c.title, c.text);
+        EXPECT_FALSE(outcome.closedItself);
+    }
+    EXPECT_EQ(rowsOf(groups), QStringList{"[a]"});
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\n");
+}
+
+TEST_F(DialogsTest, ImportAppliesTheBlockInOrder)
+{
+    load("[a]\r\nx=1\r\n[b]\r\n[a]\r\n[gone]\r\n");
+    clickRow(groups, 3);
+    click("cmbRemoverGrupo");
+    clickRow(groups, 0);
+
+    // Any line break ends a line; values keep every "="; lines without "=" are skipped.
+    const Outcome done = import("[a]\r\ny = 2 \r\nsem igual\r\n\r\n[novo]\nk=v=w\r[gone]\n=\n[novo] \n[novo]\nz=");
+    EXPECT_TRUE(done.closedItself);
+    EXPECT_TRUE(rowsOf(entries).isEmpty());
+    EXPECT_EQ(groups->selectedItems().first()->text(), "[a]");
+    EXPECT_EQ(rowsOf(groups), (QStringList{"[a]", "[b]", "[a]", "[novo]", "[gone]"}));
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\ny = 2 \r\n[b]\r\n[a]\r\n[novo]\r\nk=v=w\r\nz=\r\n[gone]\r\n=\r\n");
+
+    for (const QString block : {"", "\n[a]\nq=1", "grupo1\nq=1", "[a\nq=1"}) {
+        const Outcome refused = import(block, true);
+        expectMessage(refused.message, QMessageBox::Information, "Grupo Inválido",
+                      "A primeira linha deve ser obrigatóriamente o grupo ao qual as propriedades pertencem. Ex [grupo1]");
+        EXPECT_EQ(refused.fieldsAfter, QStringList{block + "\n"});
+    }
+    EXPECT_EQ(document.GroupCount(), 6);
+}
+
+TEST_F(DialogsTest, RefusesAtTheLimitsAndKeepsTheListsInStep)
+{
+    QByteArray full = "[cheio]\r\n";
+    for (int i = 1; i < modMain::kMaxSlots; ++i)
+        full += "[g]\r\n";
+    load(full);
+    for (int i = 1; i <= modMain::kMaxSlots; ++i)
+        document.AppendEntry(1, "n", "v");
+    clickRow(groups, 0);
+
+    expectMessage(newGroup("outro", true).message, QMessageBox::Information, "Limite atingido",
+                  "O documento já tem o número máximo de grupos (32767).");
+    expectMessage(newEntry("m", "1", true).message, QMessageBox::Information, "Limite atingido",
+                  "O grupo já tem o número máximo de parâmetros (32767).");
+    // The import stops at the refused line, the lines before it applied.
+    const Outcome stopped = import("[g]\ne=1\n[outro]\nf=2\n", true);
+    EXPECT_EQ(stopped.message.text, "O documento já tem o número máximo de grupos (32767).");
+    EXPECT_FALSE(stopped.closedItself);
+    EXPECT_EQ(import("[cheio]\nf=2\n", true).message.title, "Limite atingido");
+
+    EXPECT_EQ(groups->count(), modMain::kMaxSlots);
+    EXPECT_EQ(document.Group(2).EntryCount(), 1);
+    EXPECT_EQ(document.Group(1).EntryCount(), modMain::kMaxSlots);
+}
+
+TEST_F(DialogsTest, AboutTellsWhatBuiltTheProgramAndClosesFromItsButton)
+{
+    const struct {
+        Qt::Key key;
+        bool closes;
+    } keys[] = {{Qt::Key_Escape, false}, {Qt::Key_Return, true}, {Qt::Key_Space, true}};
+    for (const auto& k : keys) {
+        QStringList labels;
+        bool closed = false;
+        ModalScript()
+            .then([&](QWidget* dialog) {
+                for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8"})
+                    labels.append(child<QLabel>(dialog, name)->text());
+                EXPECT_EQ(child<QLabel>(dialog, "Image1")->pixmap().size(), QSize(48, 48));
+                QTest::keyClick(QApplication::focusWidget(), k.key);
+                closed = !dialog->isVisible();
+                dialog->close();
+            })
+            .run([&] { chooseMenuItem(window.get(), "menAjuda", "menSobre"); });
+        EXPECT_EQ(closed, k.closes);
+        ASSERT_EQ(labels.size(), 8);
+        EXPECT_EQ(labels.mid(0, 5), (QStringList{"Planora",
+                                                 "Crie, salve e modifique o arquivo de configuração do Microsoft "
+                                                 "Flight Simulator 2004.",
+                                                 "Criado por:", "Equipe Planora", "IDE:"}));
+        EXPECT_TRUE(labels[5].startsWith("Qt " QT_VERSION_STR ", ")) << labels[5].toStdString();
+        EXPECT_EQ(labels[6], "Nº Linhas:");
+        EXPECT_EQ(labels[7], QString::number(kSourceLines));
+    }
+    EXPECT_GT(kSourceLines, 1000);
+}
