@@ -179,15 +179,7 @@ void doubleClickRow(QAbstractItemView* list, int row)
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    ASSERT_TRUE(test_files::writeFile(path, bytes)) << path.toStdString();
 }
 
 }  // namespace gui_testing

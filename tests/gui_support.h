@@ -1,5 +1,7 @@
 #pragma once
 
+#include "test_files.h"
+
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -79,7 +81,7 @@ QStringList rowsOf(const QTreeWidget* list);  // "name=value"
 void clickRow(QAbstractItemView* list, int row);
 void doubleClickRow(QAbstractItemView* list, int row);
 
+using test_files::contentOf;
 void writeFile(const QString& path, const QByteArray& bytes);
-QByteArray contentOf(const QString& path);
 
 }  // namespace gui_testing

@@ -1,6 +1,7 @@
 #include "document/writer.h"
 
 #include "document_support.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,17 +19,12 @@ using testing::parsed;
 
 std::string contentOf(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll().toStdString();
+    return test_files::contentOf(path).toStdString();
 }
 
 void writeFile(const QString& path, const std::string& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), qint64(bytes.size()));
+    ASSERT_TRUE(test_files::writeFile(path, QByteArray::fromStdString(bytes)));
 }
 
 mode_t modeOf(const QString& path)
