@@ -29,7 +29,6 @@ frmConjunto::frmConjunto(frmMain& main)
     setFrameCaptionRed(Frame1);
     txtSequencia = placed(new QPlainTextEdit(Frame1), "txtSequencia", twips(240, 480, 5295, 2475));
     txtSequencia->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtSequencia->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtSequencia->setTabChangesFocus(true);
     cmbAdicionar = button("cmbAdicionar", QStringLiteral("Adicionar"), twips(4260, 4200, 1575, 435));
     cmbCancelar = button("cmbCancelar", QStringLiteral("Cancelar"), twips(2640, 4200, 1575, 435));

@@ -48,10 +48,10 @@ public:
     QAction* menExluir;
     QAction* menSobre;
 
+private:
     // Shows the live entries of every live group carrying the selected header.
     void refreshEntries();
 
-private:
     void buildControls();
     void buildMenus();
     void bindCommands();
