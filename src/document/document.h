@@ -59,7 +59,6 @@ public:
     const GroupRecord& Group(int position) const { return Groups[static_cast<std::size_t>(position - 1)]; }
 
     std::string_view text(TextRef ref) const;
-    std::string_view Header(int group) const { return text(Group(group).Header); }
     std::string_view Name(int group, int entry) const;
     std::string_view Value(int group, int entry) const;
 
