@@ -2,16 +2,14 @@
 
 #include "document/line_syntax.h"
 
-#include <QFile>
-
-#include <cstring>
+#include <new>
 
 namespace modMain {
 namespace {
 
 ReadResult failure(const QString& reason)
 {
-    return {std::nullopt, reason};
+    return {std::nullopt, reason, {}};
 }
 
 ReadResult lineFailure(std::size_t lineNumber, const QString& reason)
@@ -24,12 +22,8 @@ QString tooLargeReason()
     return QStringLiteral("O arquivo tem mais de %1 bytes.").arg(Document::kMaxFileSize);
 }
 
-}  // namespace
-
-ReadResult parseDocument(FileBytes bytes)
+ReadResult parseLines(FileBytes bytes)
 {
-    if (bytes.size > Document::kMaxFileSize)
-        return failure(tooLargeReason());
     const std::string_view text(bytes.data.get(), bytes.size);
     Document document(std::move(bytes));
 
@@ -73,35 +67,30 @@ ReadResult parseDocument(FileBytes bytes)
         }
     }
     closeGroup();
-    return {std::move(document), {}};
+    return {std::move(document), {}, {}};
+}
+
+}  // namespace
+
+ReadResult parseDocument(FileBytes bytes)
+{
+    if (bytes.size > Document::kMaxFileSize)
+        return failure(tooLargeReason());
+    try {
+        return parseLines(std::move(bytes));
+    } catch (const std::bad_alloc&) {
+        return failure(QStringLiteral("Não há memória suficiente para ler o arquivo."));
+    }
 }
 
 ReadResult readDocument(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failure(file.errorString());
-
-    // Read to the end rather than trusting the size: some files report none.
-    std::size_t capacity = static_cast<std::size_t>(file.size()) + 1;
-    FileBytes bytes{std::make_unique_for_overwrite<char[]>(capacity), 0};
-    for (;;) {
-        if (bytes.size == capacity) {
-            if (capacity > Document::kMaxFileSize)
-                return failure(tooLargeReason());
-            capacity *= 2;
-            auto larger = std::make_unique_for_overwrite<char[]>(capacity);
-            std::memcpy(larger.get(), bytes.data.get(), bytes.size);
-            bytes.data = std::move(larger);
-        }
-        const qint64 got = file.read(bytes.data.get() + bytes.size, static_cast<qint64>(capacity - bytes.size));
-        if (got < 0)
-            return failure(file.errorString());
-        if (got == 0)
-            break;
-        bytes.size += static_cast<std::size_t>(got);
-    }
-    return parseDocument(std::move(bytes));
+    FileContent content = readRegularFile(path, Document::kMaxFileSize);
+    if (!content.bytes)
+        return failure(content.error);
+    ReadResult result = parseDocument(std::move(*content.bytes));
+    result.stamp = content.stamp;
+    return result;
 }
 
 }  // namespace modMain

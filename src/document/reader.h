@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/file_access.h"
 
 #include <QString>
 
@@ -11,6 +12,7 @@ namespace modMain {
 struct ReadResult {
     std::optional<Document> document;  // the file's document, when it loaded
     QString error;                     // otherwise why not, in words for the user
+    FileStamp stamp;                   // the file as it was read
 };
 
 // Reads a configuration text in one pass. Every line must be empty, a header,
@@ -18,7 +20,7 @@ struct ReadResult {
 // 1-based line, so that no content is ever dropped silently.
 ReadResult parseDocument(FileBytes bytes);
 
-// Reads the file at `path`; the system's reason when it cannot be read.
+// Reads the regular file at `path`; the system's reason when it cannot be read.
 ReadResult readDocument(const QString& path);
 
 }  // namespace modMain

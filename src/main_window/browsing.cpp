@@ -63,12 +63,17 @@ void frmMain::editSelectedValue()
     if (!row)
         return;
     const QString name = row->text(0);
-    bool confirmed = false;
-    const QString value = QInputDialog::getText(this, QStringLiteral("Planora"),
-                                                QStringLiteral("Digite o novo valor para ") + name,
-                                                QLineEdit::Normal, row->text(1), &confirmed);
-    if (!confirmed || !acceptEntry(this, name, value))
-        return;
+    // A refused value comes back in the box as typed, to be mended.
+    QString value = row->text(1);
+    for (;;) {
+        bool confirmed = false;
+        value = QInputDialog::getText(this, QStringLiteral("Planora"), QStringLiteral("Digite o novo valor para ") + name,
+                                      QLineEdit::Normal, value, &confirmed);
+        if (!confirmed)
+            return;
+        if (acceptEntry(this, name, value))
+            break;
+    }
     if (const auto found = firstEntryNamed(document_, selectedHeader(lstGrupos), name))
         document_.SetValue(found->group, found->entry, *modMain::encodeText(value));
     row->setText(1, value);

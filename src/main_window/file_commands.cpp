@@ -33,6 +33,8 @@ bool frmMain::AbrirFS9(const QString& path)
     menSalvar->setEnabled(true);
     menBackup->setEnabled(true);
     CurrentFile_ = path;
+    baselinePath_ = path;
+    baseline_ = read.stamp;
     fillGroupRows(lstGrupos, headers);
     return true;
 }
@@ -46,15 +48,42 @@ QString frmMain::chooseFile(bool forSaving)
     return cmd->selectedFiles().constFirst();
 }
 
-bool frmMain::writeTo(const QString& path)
+std::optional<modMain::FileStamp> frmMain::writeTo(const QString& path)
 {
     const modMain::SaveResult saved = modMain::saveDocument(document_, path);
     if (!saved.saved) {
         showCritical(this, QStringLiteral("Erro"),
                      QStringLiteral("Não foi possível salvar o arquivo\n%1\n\n%2")
                          .arg(QDir::toNativeSeparators(path), saved.error));
+        return std::nullopt;
     }
-    return saved.saved;
+    return saved.stamp;
+}
+
+bool frmMain::mayReplace(const QString& path)
+{
+    if (path != baselinePath_)
+        return true;
+    // A file that has gone meanwhile is simply written again.
+    const std::optional<modMain::FileStamp> now = modMain::fileStamp(path);
+    if (!now || *now == baseline_)
+        return true;
+    return askYesNo(this, QStringLiteral("Arquivo alterado"),
+                    QStringLiteral("O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
+                                   "Deseja substituí-lo mesmo assim?"),
+                    false);
+}
+
+void frmMain::saveKeepingBaseline(const QString& path)
+{
+    if (!mayReplace(path))
+        return;
+    const std::optional<modMain::FileStamp> written = writeTo(path);
+    if (!written)
+        return;
+    baselinePath_ = path;
+    baseline_ = *written;
+    showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
 }
 
 void frmMain::openFile()
@@ -66,8 +95,8 @@ void frmMain::openFile()
 
 void frmMain::saveFile()
 {
-    if (!CurrentFile_.isEmpty() && writeTo(CurrentFile_))
-        showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
+    if (!CurrentFile_.isEmpty())
+        saveKeepingBaseline(CurrentFile_);
 }
 
 void frmMain::saveFileAs()
@@ -76,8 +105,7 @@ void frmMain::saveFileAs()
     if (path.isEmpty())
         return;
     CurrentFile_ = path;
-    if (writeTo(path))
-        showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
+    saveKeepingBaseline(path);
 }
 
 void frmMain::backupFile()

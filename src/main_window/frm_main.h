@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/file_access.h"
 
 #include <QMainWindow>
 
@@ -72,8 +73,16 @@ private:
     void saveFileAs();
     void backupFile();
     QString chooseFile(bool forSaving);
-    bool writeTo(const QString& path);
+    // The file as written, or nothing after telling the user why not.
+    std::optional<modMain::FileStamp> writeTo(const QString& path);
+    // Save and Save as write over the file last read or written only after
+    // asking, when another program has changed it since.
+    bool mayReplace(const QString& path);
+    void saveKeepingBaseline(const QString& path);
 
     modMain::Document& document_;
     QString CurrentFile_;
+    // The file as this window last read or wrote it.
+    QString baselinePath_;
+    modMain::FileStamp baseline_;
 };

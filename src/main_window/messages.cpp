@@ -41,10 +41,10 @@ void showCritical(QWidget* parent, const QString& title, const QString& text)
     show(parent, QMessageBox::Critical, title, text);
 }
 
-bool askYesNo(QWidget* parent, const QString& title, const QString& text)
+bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

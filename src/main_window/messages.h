@@ -8,8 +8,8 @@ class QWidget;
 void showInformation(QWidget* parent, const QString& title, const QString& text);
 void showCritical(QWidget* parent, const QString& title, const QString& text);
 
-// Yes and No, Yes the default; true for Yes.
-bool askYesNo(QWidget* parent, const QString& title, const QString& text);
+// Yes and No, Yes the default unless told otherwise; true for Yes.
+bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault = true);
 
 // The file stores 8-bit text, one entry per line. When `text` holds characters
 // a line of the file cannot keep, says which and returns false.

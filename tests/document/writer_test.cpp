@@ -114,7 +114,7 @@ TEST(Writer, FailedSavesLeaveTheTargetAsItWasAndSayWhy)
         std::string reason;
     } cases[] = {
         {folder.filePath("nao-existe/fs9.cfg"), "No such file or directory"},
-        {folder.filePath("pasta.cfg"), "Filename refers to a directory"},
+        {folder.filePath("pasta.cfg"), "Is a directory"},
         {readOnly, "O arquivo é somente leitura."},
         {"/dev/full", "No space left on device"},
     };

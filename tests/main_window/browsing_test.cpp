@@ -79,6 +79,8 @@ TEST_F(BrowsingTest, EditsTheFirstLiveEntryCarryingTheRowsName)
 
     editRow(1, "");  // an empty value is a value
     editRow(4, "ignorado", false);
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x==dez=", "y=", "x=3", "x=4", "w=5"}));
+    EXPECT_EQ(saved(), "[a]\r\nx==dez=\r\ny=\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n");
     editRow(4, " 5 ");  // blanks are kept
     EXPECT_EQ(saved(), "[a]\r\nx==dez=\r\ny=\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw= 5 \r\n");
 }
@@ -98,11 +100,16 @@ TEST_F(BrowsingTest, RefusesValuesTheFileCannotHold)
     for (const auto& c : cases) {
         SeenInputBox input;
         SeenMessage message;
-        ModalScript().then(answerInputBox(input, c.typed, true)).then(pressInMessageBox(message)).run([&] {
-            doubleClickRow(entries, 0);
-        });
+        SeenInputBox reopened;
+        ModalScript()
+            .then(answerInputBox(input, c.typed, true))
+            .then(pressInMessageBox(message))
+            .then(answerInputBox(reopened, QString(), false))
+            .run([&] { doubleClickRow(entries, 0); });
         expectMessage(message, QMessageBox::Information, "Caractere inválido",
                       "O texto contém caracteres que não podem ser gravados no arquivo: " + c.named);
+        // The box comes back with what was typed.
+        EXPECT_EQ(reopened.prefilled, c.typed);
         EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
     }
     EXPECT_EQ(saved(), "[a]\r\nx=1\r\n");
