@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <unordered_map>
+
 frmConjunto::frmConjunto(frmMain& main)
     : FixedDialog(&main, "frmConjunto", QStringLiteral("Adicionar conjunto"), twips(0, 0, 5925, 4710))
     , main_(main)
@@ -49,36 +51,69 @@ void frmConjunto::importBlock()
     const QString block = txtSequencia->toPlainText();
     if (!acceptBlockText(this, block))
         return;
-
+    // A block goes in whole or not at all: every line is checked before any is applied.
     const std::string text = *modMain::encodeText(block);
+    if (!blockFits(text))
+        return;
+    applyBlock(text);
+    accept();
+}
+
+bool frmConjunto::blockFits(const std::string& text)
+{
+    const modMain::Document& document = main_.document();
+    // The entry count each header of the block leads to once the block is in.
+    std::unordered_map<std::string_view, int> entryCounts;
+    int newGroups = 0;
+    int* target = nullptr;
+    modMain::ConfigLines lines(text);
+    modMain::ConfigLine line;
+    while (lines.next(line)) {
+        if (line.kind == modMain::LineKind::Header) {
+            auto [slot, isNew] = entryCounts.try_emplace(line.text, 0);
+            if (isNew) {
+                const std::vector<std::int16_t> live = document.FindLiveGroups(line.text);
+                if (live.empty())
+                    ++newGroups;
+                else
+                    slot->second = document.Group(live.front()).EntryCount();
+            }
+            target = &slot->second;
+        } else if (!target) {
+            showInformation(this, QStringLiteral("Grupo Inválido"),
+                            QStringLiteral("A primeira linha deve ser obrigatóriamente o grupo ao qual as "
+                                           "propriedades pertencem. Ex [grupo1]"));
+            return false;
+        } else if (line.kind == modMain::LineKind::Entry && ++*target > modMain::kMaxSlots) {
+            showEntryLimit(this);
+            return false;
+        }
+    }
+    if (document.GroupCount() + newGroups > modMain::kMaxSlots) {
+        showGroupLimit(this);
+        return false;
+    }
+    return true;
+}
+
+void frmConjunto::applyBlock(const std::string& text)
+{
     modMain::Document& document = main_.document();
     modMain::ConfigLines lines(text);
     modMain::ConfigLine line;
-    int target = 0;  // the group of the last header line; none before the first
+    int target = 0;  // the group of the last header line
     while (lines.next(line)) {
         if (line.kind == modMain::LineKind::Header) {
             main_.lstConteudo->clear();
             const std::vector<std::int16_t> live = document.FindLiveGroups(line.text);
             if (!live.empty()) {
                 target = live.front();
-                continue;
+            } else {
+                target = *document.AppendGroup(line.text);
+                appendGroupRow(main_.lstGrupos, modMain::decodeText(line.text));
             }
-            const std::optional<std::int16_t> added = document.AppendGroup(line.text);
-            if (!added) {
-                showGroupLimit(this);
-                return;
-            }
-            appendGroupRow(main_.lstGrupos, modMain::decodeText(line.text));
-            target = *added;
-        } else if (!target) {
-            showInformation(this, QStringLiteral("Grupo Inválido"),
-                            QStringLiteral("A primeira linha deve ser obrigatóriamente o grupo ao qual as "
-                                           "propriedades pertencem. Ex [grupo1]"));
-            return;
-        } else if (line.kind == modMain::LineKind::Entry && !document.AppendEntry(target, line.name, line.value)) {
-            showEntryLimit(this);
-            return;
+        } else if (line.kind == modMain::LineKind::Entry) {
+            document.AppendEntry(target, line.name, line.value);
         }
     }
-    accept();
 }

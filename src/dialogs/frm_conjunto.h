@@ -2,6 +2,8 @@
 
 #include "dialogs/fixed_dialog.h"
 
+#include <string>
+
 class frmMain;
 class QGroupBox;
 class QLabel;
@@ -24,6 +26,9 @@ public:
 
 private:
     void importBlock();
+    // Whether every line of the block can be applied; tells the user why not.
+    bool blockFits(const std::string& text);
+    void applyBlock(const std::string& text);
 
     frmMain& main_;
 };

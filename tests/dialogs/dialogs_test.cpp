@@ -257,14 +257,45 @@ TEST_F(DialogsTest, RefusesAtTheLimitsAndKeepsTheListsInStep)
                   "O documento já tem o número máximo de grupos (32767).");
     expectMessage(newEntry("m", "1", true).message, QMessageBox::Information, "Limite atingido",
                   "O grupo já tem o número máximo de parâmetros (32767).");
-    // The import stops at the refused line, the lines before it applied.
+    // A block that does not fit is refused whole: not even the lines before the limit go in.
     const Outcome stopped = import("[g]\ne=1\n[outro]\nf=2\n", true);
     EXPECT_EQ(stopped.message.text, "O documento já tem o número máximo de grupos (32767).");
     EXPECT_FALSE(stopped.closedItself);
     EXPECT_EQ(import("[cheio]\nf=2\n", true).message.title, "Limite atingido");
 
     EXPECT_EQ(groups->count(), modMain::kMaxSlots);
-    EXPECT_EQ(document.Group(2).EntryCount(), 1);
+    EXPECT_EQ(document.Group(2).EntryCount(), 0);
+    EXPECT_EQ(document.Group(1).EntryCount(), modMain::kMaxSlots);
+}
+
+TEST_F(DialogsTest, ImportCountsWhatTheBlockItselfAddsAndChangesNothingWhenItDoesNotFit)
+{
+    QByteArray room = "[a]\r\n";  // one group slot left, and one entry slot in "[a]"
+    for (int i = 2; i < modMain::kMaxSlots; ++i)
+        room += "[g]\r\n";
+    load(room);
+    for (int i = 1; i < modMain::kMaxSlots; ++i)
+        document.AppendEntry(1, "n", "v");
+    clickRow(groups, 0);
+    const std::string before = saved();
+
+    const struct {
+        QString block;
+        QString text;
+    } cases[] = {
+        {"[novo]\n[outro]\n", "O documento já tem o número máximo de grupos (32767)."},
+        {"[a]\nx=1\n[novo]\n[a]\ny=2\n", "O grupo já tem o número máximo de parâmetros (32767)."},
+    };
+    for (const auto& c : cases) {
+        const Outcome refused = import(c.block, true);
+        expectMessage(refused.message, QMessageBox::Information, "Limite atingido", c.text);
+        EXPECT_EQ(refused.fieldsAfter, QStringList{c.block + "\n"});
+        EXPECT_EQ(saved(), before) << c.block.toStdString();
+        EXPECT_EQ(groups->count(), modMain::kMaxSlots - 1);
+        EXPECT_EQ(rowsOf(entries).size(), modMain::kMaxSlots - 1);
+    }
+    EXPECT_TRUE(import("[a]\nx=1\n[novo]\n").closedItself);  // exactly full fits
+    EXPECT_EQ(document.GroupCount(), modMain::kMaxSlots);
     EXPECT_EQ(document.Group(1).EntryCount(), modMain::kMaxSlots);
 }
 

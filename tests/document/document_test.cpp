@@ -35,18 +35,18 @@ TEST(DocumentModel, AppendsAtTheEndAndRemovesOnlyByLiveFlags)
 
 TEST(DocumentModel, FindsLiveGroupsAndEntriesByExactText)
 {
-    Document document = parsed("[g]\r\nA=1\r\nA=2\r\nA =3\r\na=4\r\n[G]\r\n[g]\r\n[g ]\r\n");
+    Document document = parsed("[g]\r\nAB=0\r\nA=1\r\nA=2\r\nA =3\r\na=4\r\n[G]\r\n[g]\r\n[g ]\r\n");
     EXPECT_EQ(document.FindLiveGroups("[g]"), (Positions{1, 3}));
     EXPECT_EQ(document.FindLiveGroups("[G]"), (Positions{2}));
     EXPECT_TRUE(document.FindLiveGroups("g").empty());
     EXPECT_TRUE(document.FindLiveGroups("").empty());
-    EXPECT_EQ(document.FindLiveEntry(1, "A"), 1);
-    EXPECT_EQ(document.FindLiveEntry(1, "A "), 3);
-    EXPECT_EQ(document.FindLiveEntry(1, "a"), 4);
+    EXPECT_EQ(document.FindLiveEntry(1, "A"), 2);  // "AB" before it only begins with it
+    EXPECT_EQ(document.FindLiveEntry(1, "A "), 4);
+    EXPECT_EQ(document.FindLiveEntry(1, "a"), 5);
     EXPECT_EQ(document.FindLiveEntry(1, "B"), 0);
 
-    document.RemoveEntry(1, 1);
-    EXPECT_EQ(document.FindLiveEntry(1, "A"), 2);
+    document.RemoveEntry(1, 2);
+    EXPECT_EQ(document.FindLiveEntry(1, "A"), 3);
     // Removed, then added again with the same header: only the new one is found.
     document.RemoveGroup(1);
     document.RemoveGroup(3);

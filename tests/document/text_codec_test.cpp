@@ -42,7 +42,10 @@ TEST(TextCodec, NamesTheCharactersNoByteCanHold)
         {QStringLiteral("日本"), QStringLiteral("日本")},
         {QStringLiteral("a→b→c"), QStringLiteral("→")},
         {QStringLiteral("x😀y😀Ω"), QStringLiteral("😀Ω")},
-        {QString(QChar(0xD800)) + u'a', QString(QChar(0xD800))},  // a lone surrogate
+        {QString(QChar(0xD800)) + u'a', QString(QChar(0xD800))},  // lone surrogates, the last character too
+        {u'a' + QString(QChar(0xDBFF)), QString(QChar(0xDBFF))},
+        {QString(QChar(0xDC00)) + QChar(0xD800), QString(QChar(0xDC00)) + QChar(0xD800)},
+        {QString(QChar(0x0080)) + QChar(0x20AC), QString(QChar(0x0080))},  // € has byte 0x80; U+0080 none
     };
     for (const auto& c : cases) {
         EXPECT_EQ(unencodableCharacters(c.text), c.refused) << c.text.toStdString();
