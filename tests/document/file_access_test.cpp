@@ -1,0 +1,256 @@
+#include "document/file_access.h"
+#include "document/reader.h"
+#include "document/writer.h"
+
+#include "document_support.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace modMain {
+namespace {
+
+using testing::parsed;
+
+QByteArray nameOf(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+struct stat statOf(const QString& path)
+{
+    struct stat info {};
+    EXPECT_EQ(::stat(nameOf(path).constData(), &info), 0) << path.toStdString();
+    return info;
+}
+
+QStringList entriesOf(const QTemporaryDir& folder)
+{
+    return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+// A document of many pieces' worth of lines, every byte value in its values.
+Document largeDocument()
+{
+    std::string text;
+    for (int i = 0; text.size() < 300 * 1024; ++i) {
+        text += "[grupo " + std::to_string(i) + "]\r\n";
+        for (int b = 0; b < 256; ++b) {
+            if (b != '\r' && b != '\n')
+                text += "p" + std::to_string(b) + "=" + std::string(3, static_cast<char>(b)) + "\r\n";
+        }
+    }
+    return parsed(text);
+}
+
+void makeSocket(const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, nameOf(path).constData(), sizeof(address.sun_path) - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::close(fd);
+}
+
+TEST(SafeSave, ReplacesTheFileInOneStepAndRoundTripsLargeContent)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    const QString otherName = folder.filePath("outro-nome.cfg");
+    ASSERT_TRUE(test_files::writeFile(target, "antigo\r\n"));
+    ASSERT_EQ(::link(nameOf(target).constData(), nameOf(otherName).constData()), 0);
+
+    const Document document = largeDocument();
+    const SaveResult result = saveDocument(document, target);
+    ASSERT_TRUE(result.saved) << result.error.toStdString();
+    // A new file took the name: the old one, still reachable by its other name, is untouched.
+    EXPECT_EQ(test_files::contentOf(otherName), "antigo\r\n");
+    const std::string written = test_files::contentOf(target).toStdString();
+    EXPECT_EQ(written, documentBytes(document));
+    EXPECT_EQ(documentBytes(parsed(written)), written);
+    EXPECT_EQ(result.stamp, fileStamp(target));
+    EXPECT_EQ(entriesOf(folder), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
+}
+
+TEST(SafeSave, KeepsOwnerGroupAndEveryModeBitAndRefusesFilesNobodyMayWrite)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    const bool root = ::geteuid() == 0;
+    const struct {
+        mode_t mode;
+        bool saves;
+    } cases[] = {
+        {0644, true}, {0200, true},  {0464, true},  {0446, true},  {04755, true},
+        {02710, true}, {01666, true}, {07777, true}, {0444, false}, {0555, false}, {0, false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(test_files::writeFile(target, "antigo"));
+        if (root) {  // before the mode: a change of owner clears set-user-ID and set-group-ID
+            ASSERT_EQ(::chown(nameOf(target).constData(), 1000, 1001), 0);
+        }
+        ASSERT_EQ(::chmod(nameOf(target).constData(), c.mode), 0);
+        const SaveResult result = saveDocument(parsed("[g]\r\n"), target);
+        EXPECT_EQ(result.saved, c.saves) << std::oct << c.mode << ": " << result.error.toStdString();
+        if (!c.saves) {
+            EXPECT_EQ(result.error.toStdString(), "O arquivo é somente leitura.");
+        }
+        EXPECT_EQ(test_files::contentOf(target), c.saves ? "[g]\r\n" : "antigo") << std::oct << c.mode;
+        const struct stat after = statOf(target);
+        EXPECT_EQ(after.st_mode & 07777, c.mode) << std::oct << c.mode;
+        if (root) {
+            EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(1000), gid_t(1001))) << std::oct << c.mode;
+        }
+        ASSERT_EQ(::chmod(nameOf(target).constData(), 0644), 0);
+        ASSERT_TRUE(QFile::remove(target));
+    }
+    EXPECT_TRUE(entriesOf(folder).isEmpty());
+}
+
+TEST(SafeSave, AWriteFailingHalfWayLeavesTheTargetAsItWas)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    const QByteArray original = "[original]\r\nx=1\r\n";
+    ASSERT_TRUE(test_files::writeFile(target, original));
+    const Document document = largeDocument();
+
+    // A child process that may not write files larger than 100 KB: the save
+    // fails inside the temporary file, after its first pieces are written.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{100 * 1024, 100 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const SaveResult result = saveDocument(document, target);
+        ::_exit(!result.saved && result.error == systemReason(EFBIG) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not fail with the system's reason";
+    EXPECT_EQ(test_files::contentOf(target), original);
+    EXPECT_EQ(entriesOf(folder), QStringList{"fs9.cfg"});
+}
+
+TEST(SafeSave, RefusesAtOnceWhatIsNoFileToReplaceAndSaysWhy)
+{
+    QTemporaryDir folder;
+    const QString loop = folder.filePath("laco.cfg");
+    ASSERT_TRUE(QFile::link("laco2.cfg", loop));
+    ASSERT_TRUE(QFile::link("laco.cfg", folder.filePath("laco2.cfg")));
+    const QString fifo = folder.filePath("fifo.cfg");
+    ASSERT_EQ(::mkfifo(nameOf(fifo).constData(), 0644), 0);
+    const QString socket = folder.filePath("s.cfg");
+    makeSocket(socket);
+
+    const struct {
+        QString target;
+        QString reason;
+    } cases[] = {
+        {loop, systemReason(ELOOP)},
+        {fifo, "É um pipe (FIFO), não um arquivo comum."},
+        {socket, "É um socket, não um arquivo comum."},
+        {folder.filePath(QString(256, u'n')), systemReason(ENAMETOOLONG)},
+    };
+    for (const auto& c : cases) {
+        const SaveResult result = saveDocument(parsed("[g]\r\n"), c.target);
+        EXPECT_FALSE(result.saved) << c.target.toStdString();
+        EXPECT_EQ(result.error, c.reason) << c.target.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(loop).isSymLink());
+    EXPECT_EQ(entriesOf(folder), (QStringList{"fifo.cfg", "laco.cfg", "laco2.cfg", "s.cfg"}));
+
+    // A name at the system's limit leaves no room for a longer temporary name, and needs none.
+    const QString longest = folder.filePath(QString(251, u'n') + ".cfg");
+    EXPECT_TRUE(saveDocument(parsed("[g]\r\n"), longest).saved);
+    EXPECT_EQ(test_files::contentOf(longest), "[g]\r\n");
+}
+
+TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("fifo.cfg");
+    ASSERT_EQ(::mkfifo(nameOf(fifo).constData(), 0644), 0);
+    const QString socket = folder.filePath("s.cfg");
+    makeSocket(socket);
+    // 100 GiB that take no room: refused from its size alone.
+    const QString huge = folder.filePath("enorme.cfg");
+    ASSERT_TRUE(test_files::writeFile(huge, ""));
+    ASSERT_EQ(::truncate(nameOf(huge).constData(), off_t(100) << 30), 0);
+
+    const struct {
+        QString path;
+        QString reason;
+    } cases[] = {
+        {fifo, "É um pipe (FIFO), não um arquivo comum."},
+        {socket, "É um socket, não um arquivo comum."},
+        {"/dev/zero", "É um dispositivo, não um arquivo comum."},
+        {folder.path(), systemReason(EISDIR)},
+        {huge, "O arquivo tem mais de 2147483647 bytes."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readDocument(c.path).error, c.reason) << c.path.toStdString();
+    // A file that says nothing of its size is read only as far as the limit.
+    EXPECT_EQ(readRegularFile("/proc/self/status", 10).error, "O arquivo tem mais de 10 bytes.");
+}
+
+TEST(SafeRead, NeverAcceptsAFileCutShortWhileAnotherProgramWritesIt)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("fs9.cfg");
+    const std::string line = "[grupo]\r\n";
+    for (const bool growing : {true, false}) {
+        std::string start;
+        for (int i = 0; i < (growing ? 1 : 200000); ++i)
+            start += line;
+        ASSERT_TRUE(test_files::writeFile(path, QByteArray::fromStdString(start)));
+
+        std::atomic<bool> stop = false;
+        std::thread writer([&] {
+            const int fd = ::open(nameOf(path).constData(), O_WRONLY | O_APPEND);
+            off_t size = static_cast<off_t>(start.size());
+            while (!stop && size > 0) {
+                if (growing) {
+                    size += ::write(fd, line.data(), line.size());
+                } else {
+                    size -= static_cast<off_t>(line.size());
+                    ::ftruncate(fd, size);
+                }
+            }
+            ::close(fd);
+        });
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const FileContent read = readRegularFile(path, Document::kMaxFileSize);
+            if (!read.bytes) {
+                EXPECT_TRUE(read.error.startsWith("O arquivo mudou enquanto era lido.")) << read.error.toStdString();
+                continue;
+            }
+            // Whatever was accepted is the whole file as it stood, in whole lines.
+            EXPECT_EQ(static_cast<std::int64_t>(read.bytes->size), read.stamp.size);
+            EXPECT_EQ(read.bytes->size % line.size(), 0u);
+        }
+        stop = true;
+        writer.join();
+    }
+}
+
+}  // namespace
+}  // namespace modMain
