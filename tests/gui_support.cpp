@@ -137,7 +137,7 @@ void chooseMenuItem(QMainWindow* window, const char* menuName, const char* itemN
     QMenuBar* bar = window->menuBar();
     auto* menu = child<QMenu>(window, menuName);
     auto* item = child<QAction>(window, itemName);
-    if (!menu || !item)
+    if (!menu->actions().contains(item))
         return;
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     if (!QTest::qWaitFor([menu] { return menu->isVisible(); })) {

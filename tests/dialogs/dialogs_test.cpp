@@ -1,9 +1,9 @@
 #include "main_window/main_window_fixture.h"
 
-#include "dialogs/build_facts.h"
 #include "document/writer.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +22,18 @@ struct Outcome {
     bool closedItself = false;
     QStringList fieldsAfter;  // what the text boxes held afterwards
 };
+
+// The program's non-blank source lines, counted here from the source itself.
+int sourceLines()
+{
+    int lines = 0;
+    QDirIterator files(PLANORA_SOURCE_DIR, {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        for (const QByteArray& line : contentOf(files.next()).split('\n'))
+            lines += !line.trimmed().isEmpty();
+    }
+    return lines;
+}
 
 QString textOf(QWidget* field)
 {
@@ -185,7 +197,8 @@ TEST_F(DialogsTest, NewEntryGoesToEveryGroupOfTheHeaderAndStaysOpen)
         .then(pressInMessageBox(second))
         .run([&] { click("cmbNovaEntrada"); });
     EXPECT_TRUE(open);
-    EXPECT_EQ(second.title, "Parâmetro já existente");
+    expectMessage(second, QMessageBox::Information, "Parâmetro já existente",
+                  "Já existe um parâmetro com esse mesmo nome");
     EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=2", "Y= 4 ", "Y= 4 "}));
     EXPECT_EQ(saved(), "[a]\r\nx=1\r\nY= 4 \r\n[b]\r\n[a]\r\ny=2\r\nY= 4 \r\n");
 }
@@ -195,6 +208,9 @@ TEST_F(DialogsTest, RefusesTextTheFileCannotKeep)
     load("[a]\r\nx=1\r\n");
     clickRow(groups, 0);
     const QString invalid = "O texto contém caracteres que não podem ser gravados no arquivo: ";
+    const QString unreadable = "O arquivo não leria esse parâmetro de volta como foi digitado: o nome não pode "
+                               "conter \"=\", e um nome que começa com \"[\" não pode ter um valor que termina "
+                               "com \"]\".";
     const struct {
         std::function<Outcome()> attempt;
         QString title;
@@ -202,17 +218,13 @@ TEST_F(DialogsTest, RefusesTextTheFileCannotKeep)
     } cases[] = {
         {[&] { return newGroup("日本", true); }, "Caractere inválido", invalid + "日本"},
         {[&] { return newEntry("n", "→", true); }, "Caractere inválido", invalid + "→"},
-        {[&] { return newEntry("a=b", "c", true); }, "Parâmetro inválido",
-         "O arquivo não leria esse parâmetro de volta como foi digitado: o nome não pode conter \"=\", e um nome "
-         "que começa com \"[\" não pode ter um valor que termina com \"]\"."},
-        {[&] { return newEntry("[n", "v]", true); }, "Parâmetro inválido", QString()},
+        {[&] { return newEntry("a=b", "c", true); }, "Parâmetro inválido", unreadable},
+        {[&] { return newEntry("[n", "v]", true); }, "Parâmetro inválido", unreadable},
         {[&] { return import("[a]\nz=1\n[novo]\nw=€ ✓\n", true); }, "Caractere inválido", invalid + "✓"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = c.attempt();
-        EXPECT_EQ(outcome.message.title, c.title);
-        if (!c.text.isEmpty())
-            expectMessage(outcome.message, QMessageBox::Information, c.title, c.text);
+        expectMessage(outcome.message, QMessageBox::Information, c.title, c.text);
         EXPECT_FALSE(outcome.closedItself);
     }
     EXPECT_EQ(rowsOf(groups), QStringList{"[a]"});
@@ -259,9 +271,11 @@ TEST_F(DialogsTest, RefusesAtTheLimitsAndKeepsTheListsInStep)
                   "O grupo já tem o número máximo de parâmetros (32767).");
     // A block that does not fit is refused whole: not even the lines before the limit go in.
     const Outcome stopped = import("[g]\ne=1\n[outro]\nf=2\n", true);
-    EXPECT_EQ(stopped.message.text, "O documento já tem o número máximo de grupos (32767).");
+    expectMessage(stopped.message, QMessageBox::Information, "Limite atingido",
+                  "O documento já tem o número máximo de grupos (32767).");
     EXPECT_FALSE(stopped.closedItself);
-    EXPECT_EQ(import("[cheio]\nf=2\n", true).message.title, "Limite atingido");
+    expectMessage(import("[cheio]\nf=2\n", true).message, QMessageBox::Information, "Limite atingido",
+                  "O grupo já tem o número máximo de parâmetros (32767).");
 
     EXPECT_EQ(groups->count(), modMain::kMaxSlots);
     EXPECT_EQ(document.Group(2).EntryCount(), 0);
@@ -326,7 +340,7 @@ TEST_F(DialogsTest, AboutTellsWhatBuiltTheProgramAndClosesFromItsButton)
                                                  "Criado por:", "Equipe Planora", "IDE:"}));
         EXPECT_TRUE(labels[5].startsWith("Qt " QT_VERSION_STR ", ")) << labels[5].toStdString();
         EXPECT_EQ(labels[6], "Nº Linhas:");
-        EXPECT_EQ(labels[7], QString::number(kSourceLines));
+        EXPECT_EQ(labels[7], QString::number(sourceLines()));
     }
-    EXPECT_GT(kSourceLines, 1000);
+    EXPECT_GT(sourceLines(), 1000);
 }

@@ -5,6 +5,12 @@
 #include <QListWidget>
 #include <QTreeWidget>
 
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <functional>
+
 #include <sys/stat.h>
 
 using namespace gui_testing;
@@ -40,6 +46,11 @@ protected:
             script.then(pressInMessageBox(message));
         script.run([&] { chooseMenuItem(window.get(), "menArquivo", "menSalvar"); });
         return seen;
+    }
+
+    void saveExpectingSuccess()
+    {
+        expectMessage(save().at(0), QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
     }
 
     void editFirstValue(const QString& value)
@@ -98,7 +109,7 @@ TEST_F(FileCommandsTest, ACancelledFileDialogChangesNothing)
     }
     // Save still writes where it did.
     editFirstValue("9");
-    save();
+    saveExpectingSuccess();
     EXPECT_EQ(contentOf(first), "[um]\r\nx=9\r\n");
 }
 
@@ -115,7 +126,7 @@ TEST_F(FileCommandsTest, SaveWritesTheCurrentFileSaveAsMovesItBackupLeavesIt)
                   "Backup salvo com sucesso!");
     EXPECT_EQ(window->CurrentFile(), first);
     editFirstValue("depois");
-    save();
+    saveExpectingSuccess();
     EXPECT_EQ(contentOf(first), "[um]\r\nx=depois\r\n");
     EXPECT_EQ(contentOf(backup), "[um]\r\nx=alterado\r\n");
 
@@ -124,7 +135,7 @@ TEST_F(FileCommandsTest, SaveWritesTheCurrentFileSaveAsMovesItBackupLeavesIt)
                   "Arquivo salvo com sucesso!");
     EXPECT_EQ(window->CurrentFile(), second);
     editFirstValue("por fim");
-    save();
+    saveExpectingSuccess();
     EXPECT_EQ(contentOf(second), "[um]\r\nx=por fim\r\n");
     EXPECT_EQ(contentOf(first), "[um]\r\nx=depois\r\n");
     EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg");
@@ -134,7 +145,9 @@ TEST_F(FileCommandsTest, SaveAsWorksBeforeAnyLoadAndEnablesNothing)
 {
     const QString file = path("novo.cfg");
     writeFile(file, "conteúdo antigo");
-    choose("menArquivo", "menSalvarComo", file, 1);  // replaced without a question
+    // Replaced without a question.
+    expectMessage(choose("menArquivo", "menSalvarComo", file, 1).at(0), QMessageBox::Information, "Salvo",
+                  "Arquivo salvo com sucesso!");
     EXPECT_EQ(contentOf(file), "");
     EXPECT_FALSE(enabled("menSalvar") || enabled("menBackup"));
     // Disabled items open nothing.
@@ -162,4 +175,64 @@ TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
     EXPECT_EQ(window->CurrentFile(), missingFolder);
 
     EXPECT_TRUE(choose("menFerramentas", "menBackup", file, 1).at(0).text.endsWith("O arquivo é somente leitura."));
+}
+
+TEST_F(FileCommandsTest, AsksBeforeReplacingAFileAnotherProgramHasChanged)
+{
+    const QString question = "O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
+                             "Deseja substituí-lo mesmo assim?";
+    // Each way another program can leave the file: longer, rewritten at the same
+    // size (later), or replaced by another file of the same size and time.
+    const std::function<void(const QString&)> changes[] = {
+        [](const QString& file) { writeFile(file, kSecond + "[a mais]\r\n"); },
+        [](const QString& file) {
+            const QDateTime modified = QFileInfo(file).lastModified();
+            writeFile(file, "[UM]\r\nx=1\r\n");
+            QFile touched(file);
+            ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+            touched.setFileTime(modified.addSecs(5), QFileDevice::FileModificationTime);
+        },
+        [this](const QString& file) {
+            writeFile(path("novo"), kFirst);
+            QFile copy(path("novo"));
+            ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
+            copy.setFileTime(QFileInfo(file).lastModified(), QFileDevice::FileModificationTime);
+            copy.close();
+            ASSERT_EQ(::rename(QFile::encodeName(path("novo")).constData(), QFile::encodeName(file).constData()), 0);
+        },
+    };
+    for (const auto& change : changes) {
+        const QString file = load(kFirst);
+        editFirstValue("meu");
+        change(file);
+        const QByteArray theirs = contentOf(file);
+
+        const std::vector<SeenMessage> refused = save();
+        EXPECT_EQ(refused.at(0).icon, QMessageBox::Question);
+        EXPECT_EQ(refused.at(0).title, "Arquivo alterado");
+        EXPECT_EQ(refused.at(0).text, question);
+        EXPECT_EQ(refused.at(0).buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(refused.at(0).defaultButton, QMessageBox::No);
+        EXPECT_EQ(contentOf(file), theirs);
+
+        // Backup asks nothing; Save as onto the same file asks like Save; Yes writes.
+        expectMessage(choose("menFerramentas", "menBackup", path("copia.cfg"), 1).at(0), QMessageBox::Information,
+                      "Salvo", "Backup salvo com sucesso!");
+        std::vector<SeenMessage> seen(2);
+        ModalScript()
+            .then(answerFileDialog(file))
+            .then(pressInMessageBox(seen[0], QMessageBox::Yes))
+            .then(pressInMessageBox(seen[1]))
+            .run([&] { chooseMenuItem(window.get(), "menArquivo", "menSalvarComo"); });
+        EXPECT_EQ(seen[0].text, question);
+        expectMessage(seen[1], QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
+        EXPECT_EQ(contentOf(file), "[um]\r\nx=meu\r\n");
+        saveExpectingSuccess();  // what this window wrote is the new starting point
+    }
+
+    // A file that has gone meanwhile is simply written again.
+    const QString file = load(kFirst);
+    QFile::remove(file);
+    saveExpectingSuccess();
+    EXPECT_EQ(contentOf(file), kFirst);
 }

@@ -6,6 +6,7 @@
 #include <QListWidget>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace gui_testing;
@@ -30,6 +31,29 @@ QString loginName()
 
 }  // namespace
 
+// Puts an environment variable back as it was when the test began.
+class SavedVariable {
+public:
+    explicit SavedVariable(const char* name)
+        : name_(name)
+        , wasSet_(qEnvironmentVariableIsSet(name))
+        , value_(qgetenv(name))
+    {
+    }
+    ~SavedVariable()
+    {
+        if (wasSet_)
+            qputenv(name_, value_);
+        else
+            qunsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool wasSet_;
+    QByteArray value_;
+};
+
 class FS9Test : public MainWindowTest {
 protected:
     void SetUp() override
@@ -52,6 +76,8 @@ protected:
         return seen;
     }
 
+    SavedVariable home{"HOME"};
+    SavedVariable winePrefix{"WINEPREFIX"};
     QString appData;
     QString fs9File;
 };
@@ -130,10 +156,28 @@ TEST_F(FS9Test, ExitAsksFirstButTheCloseBoxDoesNot)
                   "Tem certeza que deseja sair?");
     EXPECT_TRUE(window->isVisible());
 
-    choose("menArquivo", "menSair", {QMessageBox::Yes});
+    expectMessage(choose("menArquivo", "menSair", {QMessageBox::Yes}).at(0), QMessageBox::Question,
+                  "Confirmar saída", "Tem certeza que deseja sair?");
     EXPECT_FALSE(window->isVisible());
 
     window->show();
     ModalScript().run([&] { window->close(); });
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(FS9Test, NeitherLocateNorDeleteWaitsOnOrRemovesWhatItMayNot)
+{
+    // A pipe in the file's place is refused at once, with the reason.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fs9File).constData(), 0644), 0);
+    expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
+                  "Não foi possível abrir o arquivo\n" + fs9File + "\n\nÉ um pipe (FIFO), não um arquivo comum.");
+    EXPECT_TRUE(window->CurrentFile().isEmpty());
+    QFile::remove(fs9File);
+
+    // A file nobody may write is as good as locked: it stays, even for root.
+    writeFile(fs9File, "[SOUND]\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(fs9File).constData(), 0444), 0);
+    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
+                  QMessageBox::Critical, "Erro", "Arquivo não encontrado");
+    EXPECT_EQ(contentOf(fs9File), "[SOUND]\r\n");
 }
