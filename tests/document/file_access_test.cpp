@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -212,11 +213,40 @@ TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
     EXPECT_EQ(readRegularFile("/proc/self/status", 10).error, "O arquivo tem mais de 10 bytes.");
 }
 
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer needs more address space than any such limit leaves
+TEST(SafeRead, RunningOutOfMemoryIsARefusal)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("fs9.cfg");
+    ASSERT_TRUE(test_files::writeFile(path, QByteArray(64 << 20, '[')));
+
+    // A child process with less address space left than the file needs.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            std::fscanf(statm, "%ld", &pages);
+            std::fclose(statm);
+        }
+        const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32 << 20);
+        const rlimit limit{room, room};
+        ::setrlimit(RLIMIT_AS, &limit);
+        const ReadResult result = readDocument(path);
+        ::_exit(!result.document && result.error == "Não há memória suficiente para ler o arquivo." ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no refusal for want of memory";
+}
+#endif
+
 TEST(SafeRead, NeverAcceptsAFileCutShortWhileAnotherProgramWritesIt)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("fs9.cfg");
-    const std::string line = "[grupo]\r\n";
+    // Eight bytes, so that no appended line straddles a page (the system's unit of a write).
+    const std::string line = "[grup]\r\n";
     for (const bool growing : {true, false}) {
         std::string start;
         for (int i = 0; i < (growing ? 1 : 200000); ++i)
