@@ -1,17 +1,37 @@
 #include "document/document.h"
+#include "main_window/command_line.h"
 #include "main_window/frm_main.h"
+#include "main_window/qt_translations.h"
 #include "resources/program_icon.h"
 
 #include <QApplication>
+#include <QLocale>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Planora"));
+    QApplication::setApplicationVersion(QStringLiteral(PLANORA_VERSION));
+
+    // Read before the windows' application starts: help and the version need no display.
+    CommandLine commandLine;
+    {
+        QCoreApplication reader(argc, argv);
+        installQtTranslations(QLocale::system());
+        commandLine = parseCommandLine(QCoreApplication::arguments());
+    }
+    if (commandLine.exitCode)
+        return *commandLine.exitCode;
+
+    QApplication app(argc, argv);
     QApplication::setWindowIcon(programIcon());
+    installQtTranslations(QLocale::system());
 
     modMain::Document document;  // the program's one document, shared by every window
     frmMain window(document);
     window.show();
+    // Opened once the window shows, so that a file that does not load is reported over it.
+    if (!commandLine.file.isEmpty())
+        QTimer::singleShot(0, &window, [&] { window.openPath(commandLine.file); });
     return QApplication::exec();
 }

@@ -8,6 +8,10 @@
 #include "main_window/messages.h"
 
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QListWidget>
@@ -86,11 +90,47 @@ void frmMain::saveKeepingBaseline(const QString& path)
     showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
 }
 
+void frmMain::openPath(const QString& path)
+{
+    if (AbrirFS9(path))
+        setWindowTitle(QStringLiteral("Planora - ") + QFileInfo(path).fileName());
+}
+
 void frmMain::openFile()
 {
     const QString path = chooseFile(false);
-    if (!path.isEmpty() && AbrirFS9(path))
-        setWindowTitle(QStringLiteral("Planora - ") + QFileInfo(path).fileName());
+    if (!path.isEmpty())
+        openPath(path);
+}
+
+namespace {
+
+// The one local file, not a folder, that a drag carries; empty for anything else.
+QString draggedFile(const QMimeData* data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
+        return {};
+    const QString path = urls.constFirst().toLocalFile();
+    return QFileInfo(path).isDir() ? QString() : path;
+}
+
+}  // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!draggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    const QString path = draggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened after the drop has ended, so that the dragging program is not kept waiting on a message.
+    QTimer::singleShot(0, this, [this, path] { openPath(path); });
 }
 
 void frmMain::saveFile()

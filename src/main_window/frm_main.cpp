@@ -33,6 +33,7 @@ frmMain::frmMain(modMain::Document& document, QWidget* parent)
     buildControls();
     buildMenus();
     bindCommands();
+    setAcceptDrops(true);
     setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
 
     // Nothing can be saved before a file has been loaded.

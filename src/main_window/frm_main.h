@@ -25,6 +25,8 @@ public:
     // Loads the file at `path` into the document and lists its headers. When it
     // cannot be read, tells the user why and changes nothing.
     bool AbrirFS9(const QString& path);
+    // Opens a file as the Open command does: loaded, and named in the caption.
+    void openPath(const QString& path);
 
     modMain::Document& document() { return document_; }
     const QString& CurrentFile() const { return CurrentFile_; }
@@ -48,6 +50,11 @@ public:
     QAction* menBackup;
     QAction* menExluir;
     QAction* menSobre;
+
+protected:
+    // One local file dropped on the window is opened; any other drop is ignored.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Shows the live entries of every live group carrying the selected header.

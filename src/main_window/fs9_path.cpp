@@ -1,5 +1,6 @@
 #include "main_window/fs9_path.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -20,6 +21,11 @@ QString FS9Path(int folder)
     return QString::fromWCharArray(path);
 }
 
+QString defaultFS9File()
+{
+    return FS9Path(kCsidlAppData) + QStringLiteral("\\Microsoft\\FS9\\fs9.cfg");
+}
+
 #else
 
 namespace {
@@ -28,34 +34,116 @@ QString loginName()
 {
     if (const passwd* user = getpwuid(getuid()))
         return QString::fromLocal8Bit(user->pw_name);
-    return qEnvironmentVariable("USER");
+    return {};
+}
+
+// The entries of `folder` named `name` in any letter case, as Windows matches names.
+QStringList matching(const QString& folder, const QString& name, QDir::Filters filters)
+{
+    QStringList found;
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name)) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            found.append(dir.filePath(entry));
+    }
+    return found;
+}
+
+// Every path below `folders` that `components` name, in any letter case.
+QStringList matchingPaths(const QStringList& folders, const QStringList& components, QDir::Filters last)
+{
+    QStringList paths = folders;
+    for (qsizetype i = 0; i < components.size(); ++i) {
+        QStringList next;
+        for (const QString& path : paths)
+            next += matching(path, components[i], i + 1 == components.size() ? last : QDir::Dirs);
+        paths = next;
+    }
+    return paths;
+}
+
+QStringList subfolders(const QString& folder)
+{
+    QStringList found;
+    const QDir dir(folder);
+    for (const QString& entry : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
+        found.append(dir.filePath(entry));
+    return found;
+}
+
+// Where Wine, Bottles, Lutris and PlayOnLinux keep their prefixes, in the order they are tried.
+QStringList winePrefixes(const QString& home)
+{
+    QStringList prefixes;
+    if (const QString chosen = qEnvironmentVariable("WINEPREFIX"); !chosen.isEmpty())
+        prefixes.append(chosen);
+    if (home.isEmpty())
+        return prefixes;
+    prefixes.append(home + QStringLiteral("/.wine"));
+    for (const char* managed : {"/.local/share/bottles/bottles", "/.var/app/com.usebottles.bottles/data/bottles/bottles",
+                                "/Games", "/.PlayOnLinux/wineprefix"})
+        prefixes += subfolders(home + QString::fromLatin1(managed));
+    return prefixes;
+}
+
+// The user folders of a prefix: the login name's, $USER's and steamuser's first, then any other.
+QStringList userFolders(const QString& prefix)
+{
+    const QStringList users = matchingPaths({prefix}, {QStringLiteral("drive_c"), QStringLiteral("users")}, QDir::Dirs);
+    QStringList folders;
+    for (const QString& name : {loginName(), qEnvironmentVariable("USER"), QStringLiteral("steamuser")}) {
+        if (!name.isEmpty())
+            folders += matchingPaths(users, {name}, QDir::Dirs);
+    }
+    for (const QString& usersFolder : users)
+        folders += subfolders(usersFolder);
+    folders.removeDuplicates();
+    return folders;
+}
+
+// Every fs9.cfg of the prefix, in the order its folders are tried.
+QStringList filesIn(const QString& prefix)
+{
+    const QStringList users = userFolders(prefix);
+    const QStringList fs9 = {QStringLiteral("Microsoft"), QStringLiteral("FS9"), QStringLiteral("fs9.cfg")};
+    // Anything but a folder counts: a pipe in the file's place is refused when it is read, not passed over.
+    const QDir::Filters file = QDir::Files | QDir::System;
+    QStringList files;
+    for (const QString& user : users) {
+        files += matchingPaths({user}, QStringList{QStringLiteral("AppData"), QStringLiteral("Roaming")} + fs9, file);
+        files += matchingPaths({user}, QStringList{QStringLiteral("Application Data")} + fs9, file);
+    }
+    return files;
 }
 
 }  // namespace
 
+QString defaultFS9File()
+{
+    const QStringList prefixes = winePrefixes(qEnvironmentVariable("HOME"));
+    QString newest;
+    QDateTime newestTime;
+    for (qsizetype i = 0; i < prefixes.size(); ++i) {
+        const QStringList files = filesIn(prefixes[i]);
+        // The prefix the user chose wins; elsewhere the file the simulator wrote last.
+        if (i == 0 && !files.isEmpty() && qEnvironmentVariableIsSet("WINEPREFIX"))
+            return files.constFirst();
+        for (const QString& file : files) {
+            const QDateTime modified = QFileInfo(file).lastModified();
+            if (newest.isEmpty() || modified > newestTime) {
+                newest = file;
+                newestTime = modified;
+            }
+        }
+    }
+    return newest;
+}
+
 QString FS9Path(int folder)
 {
-    if (folder != kCsidlAppData)
-        return {};
-    QString prefix = qEnvironmentVariable("WINEPREFIX");
-    if (prefix.isEmpty()) {
-        const QString home = qEnvironmentVariable("HOME");
-        if (home.isEmpty())
-            return {};
-        prefix = home + QStringLiteral("/.wine");
-    }
-    const QString user = prefix + QStringLiteral("/drive_c/users/") + loginName();
-    // Wine names the folder after the Windows version it imitates.
-    for (const QString& candidate : {user + QStringLiteral("/AppData/Roaming"), user + QStringLiteral("/Application Data")}) {
-        if (QFileInfo(candidate).isDir())
-            return candidate;
-    }
-    return {};
+    // The application-data folder of the file found: three levels above it.
+    const QString file = folder == kCsidlAppData ? defaultFS9File() : QString();
+    return file.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(file).path() + QStringLiteral("/../.."));
 }
 
 #endif
-
-QString defaultFS9File()
-{
-    return FS9Path(kCsidlAppData) + QDir::toNativeSeparators(QStringLiteral("/Microsoft/FS9/fs9.cfg"));
-}

@@ -8,9 +8,14 @@ constexpr int kCsidlAppData = 26;
 // The path of a special folder of the current user, or the empty string when it
 // cannot be found. On Windows any shell folder number (CSIDL) is accepted.
 // Elsewhere the simulator runs under Wine and only the application-data folder
-// is known: the one of the Wine prefix ($WINEPREFIX, else ~/.wine).
+// is known: the one that holds the simulator's file (see defaultFS9File).
 QString FS9Path(int folder);
 
 // Where the simulator keeps its configuration: the application-data folder
-// followed by \Microsoft\FS9\fs9.cfg, in the platform's separators.
+// followed by \Microsoft\FS9\fs9.cfg. Under Wine every prefix is searched
+// ($WINEPREFIX, ~/.wine, then those of Bottles, Lutris and PlayOnLinux), in
+// each the user folders (the login name's, $USER's, steamuser's, then any
+// other), in each AppData/Roaming and Application Data, every name matched in
+// any letter case as Windows does. $WINEPREFIX wins when it holds the file;
+// otherwise the file written last. Empty when there is none.
 QString defaultFS9File();

@@ -2,6 +2,7 @@
 
 #include "main_window/fs9_path.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QListWidget>
 
@@ -82,30 +83,59 @@ protected:
     QString fs9File;
 };
 
-TEST_F(FS9Test, FindsTheApplicationDataFolderOfTheWinePrefix)
+TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
 {
-    const QString users = "/drive_c/users/" + loginName();
-    const QString prefix = path("prefixo");
-    QDir().mkpath(prefix + users + "/Application Data");
-    QDir().mkpath(path("vazio"));
-    const struct {
-        QByteArray home;
-        QByteArray winePrefix;
-        QString expected;
-    } cases[] = {
-        {QFile::encodeName(folder.path()), {}, appData},
-        {{}, QFile::encodeName(prefix), prefix + users + "/Application Data"},
-        {QFile::encodeName(folder.path()), QFile::encodeName(path("vazio")), QString()},
-        {QFile::encodeName(path("vazio")), {}, QString()},
-        {{}, {}, QString()},
+    const QString roaming = "/drive_c/users/" + loginName() + "/AppData/Roaming";
+    const QString fs9 = "/Microsoft/FS9/fs9.cfg";
+    struct File {
+        QString path;  // below the home folder
+        int age;       // seconds since it was written
     };
-    for (const auto& c : cases) {
-        setEnvironment(c.home, c.winePrefix);
-        EXPECT_EQ(FS9Path(kCsidlAppData), c.expected) << c.home.toStdString() << " " << c.winePrefix.toStdString();
+    const struct {
+        std::vector<File> files;
+        QString winePrefix;  // below the home folder; none when empty
+        QString found;
+    } cases[] = {
+        {{}, {}, {}},
+        {{{"/.wine" + roaming + "/Microsoft/FS9/outro.cfg", 0}}, {}, {}},
+        {{{"/.wine" + roaming + fs9, 0}}, {}, "/.wine" + roaming + fs9},
+        // Any letter case, as Windows matches names; the steamuser folder and the older name of the folder.
+        {{{"/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG", 0}}, {},
+         "/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG"},
+        // The prefixes of Bottles (also as a Flatpak), Lutris and PlayOnLinux; any user folder.
+        {{{"/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9, 0}}, {},
+         "/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9},
+        {{{"/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9, 0}},
+         {},
+         "/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9},
+        {{{"/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9, 0}}, "/vazio",
+         "/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9},
+        // Elsewhere the file written last; $WINEPREFIX wins when it holds one.
+        {{{"/.wine" + roaming + fs9, 60}, {"/Games/fs9" + roaming + fs9, 10}, {"/escolhido" + roaming + fs9, 30}},
+         {},
+         "/Games/fs9" + roaming + fs9},
+        {{{"/.wine" + roaming + fs9, 60}, {"/Games/fs9" + roaming + fs9, 10}, {"/escolhido" + roaming + fs9, 30}},
+         "/escolhido",
+         "/escolhido" + roaming + fs9},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const QString home = path("casa" + QString::number(i));
+        QDir().mkpath(home);
+        for (const File& file : cases[i].files) {
+            QDir().mkpath(QFileInfo(home + file.path).path());
+            writeFile(home + file.path, "[g]\r\n");
+            QFile written(home + file.path);
+            ASSERT_TRUE(written.open(QIODevice::ReadWrite));
+            written.setFileTime(QDateTime::currentDateTime().addSecs(-file.age), QFileDevice::FileModificationTime);
+        }
+        const QString winePrefix = cases[i].winePrefix;
+        setEnvironment(QFile::encodeName(home), winePrefix.isEmpty() ? QByteArray() : QFile::encodeName(home + winePrefix));
+        const QString found = cases[i].found.isEmpty() ? QString() : home + cases[i].found;
+        EXPECT_EQ(defaultFS9File(), found) << i;
+        // The application-data folder is the one that holds the file.
+        EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found + "/../../..")) << i;
     }
     EXPECT_EQ(FS9Path(5), QString());
-    setEnvironment(QFile::encodeName(folder.path()), {});
-    EXPECT_EQ(defaultFS9File(), fs9File);
 }
 
 TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
