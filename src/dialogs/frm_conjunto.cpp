@@ -30,6 +30,7 @@ frmConjunto::frmConjunto(frmMain& main)
                     twips(60, 960, 5775, 3135));
     setFrameCaptionRed(Frame1);
     txtSequencia = placed(new QPlainTextEdit(Frame1), "txtSequencia", twips(240, 480, 5295, 2475));
+    txtSequencia->setAccessibleName(Frame1->title());
     txtSequencia->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtSequencia->setTabChangesFocus(true);
     cmbAdicionar = button("cmbAdicionar", QStringLiteral("Adicionar"), twips(4260, 4200, 1575, 435));

@@ -24,10 +24,13 @@ frmEntrada::frmEntrada(frmMain& main)
     Label1 = placed(new QLabel(QStringLiteral("Parâmetro:"), Frame1), "Label1", twips(180, 360, 795, 195));
     txtParametro = placed(new QLineEdit(Frame1), "txtParametro", twips(180, 600, 3195, 345));
     Label2 = placed(new QLabel(QStringLiteral("Valor:"), Frame1), "Label2", twips(3540, 360, 795, 195));
-    // Only blank frame stands to the right of these captions: they take the room their text needs.
-    for (QLabel* caption : {Label1, Label2})
-        caption->resize(caption->size().expandedTo(caption->sizeHint()));
     txtValor = placed(new QLineEdit(Frame1), "txtValor", twips(3540, 600, 1575, 345));
+    // Each box is named after its caption, which shrinks its font where the system's needs more room.
+    for (const auto& [caption, box] : {std::pair{Label1, txtParametro}, {Label2, txtValor}}) {
+        fitText(caption);
+        caption->setBuddy(box);
+        box->setAccessibleName(caption->text().chopped(1));
+    }
     cmbAdicionar = button("cmbAdicionar", QStringLiteral("Adicionar"), twips(3960, 1260, 1455, 435));
     cmbCancelar = button("cmbCancelar", QStringLiteral("Cancelar"), twips(2460, 1260, 1455, 435));
 

@@ -18,6 +18,7 @@ frmNovoGrupo::frmNovoGrupo(frmMain& main)
     Frame1 = placed(new QGroupBox(QStringLiteral("Digite o nome do grupo"), this), "Frame1", twips(60, 60, 5055, 855));
     setFrameCaptionRed(Frame1);
     txtGrupo = placed(new QLineEdit(Frame1), "txtGrupo", twips(180, 300, 4635, 315));
+    txtGrupo->setAccessibleName(Frame1->title());
     cmbAdicionar = button("cmbAdicionar", QStringLiteral("Adicionar"), twips(3780, 960, 1335, 435));
     cmbCancel = button("cmbCancel", QStringLiteral("Cancelar"), twips(2400, 960, 1335, 435));
 

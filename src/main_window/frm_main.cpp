@@ -5,6 +5,7 @@
 #include "dialogs/frm_novo_grupo.h"
 #include "dialogs/frm_sobre.h"
 #include "main_window/form_style.h"
+#include "main_window/whole_text_tooltips.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -12,6 +13,8 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -35,11 +38,20 @@ frmMain::frmMain(modMain::Document& document, QWidget* parent)
     bindCommands();
     setAcceptDrops(true);
     setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
+    designSize_ = size();
 
     // Nothing can be saved before a file has been loaded.
     menSalvar->setEnabled(false);
     menBackup->setEnabled(false);
     lstGrupos->setFocus();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // A window manager that ignores the fixed size hints still gets the window back at its size.
+    if (event->size() != designSize_ && !isMinimized())
+        QTimer::singleShot(0, this, [this] { resize(designSize_); });
 }
 
 void frmMain::buildControls()
@@ -63,6 +75,11 @@ void frmMain::buildControls()
 
     setFrameCaptionRed(Frame1);
     setFrameCaptionRed(Frame2);
+    // A screen reader names each list after its frame.
+    lstGrupos->setAccessibleName(Frame1->title());
+    lstConteudo->setAccessibleName(Frame2->title());
+    lstGrupos->setItemDelegate(new WholeTextTooltips(lstGrupos));
+    lstConteudo->setItemDelegate(new WholeTextTooltips(lstConteudo));
 
     // Large files list 32767 headers: rows of one height lay out at once.
     lstGrupos->setUniformItemSizes(true);

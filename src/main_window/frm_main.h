@@ -55,6 +55,8 @@ protected:
     // One local file dropped on the window is opened; any other drop is ignored.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // The window keeps its size.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Shows the live entries of every live group carrying the selected header.
@@ -88,6 +90,7 @@ private:
     void saveKeepingBaseline(const QString& path);
 
     modMain::Document& document_;
+    QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.
     QString baselinePath_;

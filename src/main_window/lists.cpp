@@ -18,6 +18,9 @@ void fillGroupRows(QListWidget* groups, const QStringList& headers)
 {
     groups->clear();
     groups->addItems(headers);
+    // No current row either: the first Down key then selects the first header
+    // instead of the second, where the list would put its cursor on focus.
+    groups->setCurrentIndex(QModelIndex());
 }
 
 void removeSelectedGroupRow(QListWidget* groups)

@@ -2,6 +2,7 @@
 
 #include "document/writer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDirIterator>
 #include <QLabel>
@@ -145,6 +146,50 @@ TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderAndNoEnterOrEscape)
     }
     EXPECT_EQ(document.GroupCount(), 0);
     EXPECT_EQ(window->windowTitle(), "Planora");
+}
+
+TEST_F(DialogsTest, EveryBoxAndListIsNamedAfterItsCaption)
+{
+    const auto accessibleName = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(accessibleName(groups), "Grupos");
+    EXPECT_EQ(accessibleName(entries), "Conteúdo");
+
+    const struct {
+        std::function<void()> open;
+        QStringList names;  // box: its accessible name
+    } dialogs[] = {
+        {[&] { click("cmbNovoGrupo"); }, {"txtGrupo: Digite o nome do grupo"}},
+        {[&] { click("cmbNovaEntrada"); }, {"txtParametro: Parâmetro", "txtValor: Valor"}},
+        {[&] { chooseMenuItem(window.get(), "menFerramentas", "menSequencia"); },
+         {"txtSequencia: Cole aqui a sua sequência"}},
+    };
+    for (const auto& d : dialogs) {
+        QStringList names;
+        ModalScript()
+            .then([&](QWidget* dialog) {
+                for (const QString& expected : d.names) {
+                    const QByteArray box = expected.section(':', 0, 0).toLatin1();
+                    names.append(box + ": " + accessibleName(child<QWidget>(dialog, box)));
+                }
+                dialog->close();
+            })
+            .run(d.open);
+        EXPECT_EQ(names, d.names);
+    }
+
+    // The new-entry captions keep the design's rectangles, their whole text showing.
+    ModalScript()
+        .then([&](QWidget* dialog) {
+            for (const auto& [name, geometry] : {std::pair{"Label1", QRect(12, 24, 53, 13)}, {"Label2", QRect(236, 24, 53, 13)}}) {
+                auto* label = child<QLabel>(dialog, name);
+                EXPECT_EQ(label->geometry(), geometry) << name;
+                EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), geometry.width()) << name;
+            }
+            dialog->close();
+        })
+        .run([&] { click("cmbNovaEntrada"); });
 }
 
 TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)

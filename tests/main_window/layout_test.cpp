@@ -1,5 +1,7 @@
 #include "main_window_fixture.h"
 
+#include "main_window/form_style.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -7,7 +9,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolTip>
 #include <QTreeWidget>
+
+#include <cmath>
 
 using namespace gui_testing;
 
@@ -90,5 +95,62 @@ TEST_F(MainWindowTest, StartsInTheGroupListAndTabsInDesignOrder)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         ASSERT_TRUE(QApplication::focusWidget());
         EXPECT_EQ(QApplication::focusWidget()->objectName(), order[i]) << "after " << order[i - 1];
+    }
+}
+
+TEST_F(MainWindowTest, SnapsBackWhereTheWindowManagerIgnoresItsSizeAndTheFirstDownSelectsTheFirstHeader)
+{
+    const QSize size = window->size();
+    window->setMinimumSize(0, 0);  // as a window manager that ignores the hints would treat it
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    window->resize(900, 700);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->size() == size; })) << window->width() << "x" << window->height();
+
+    load("[a]\r\n[b]\r\n");
+    // The keyboard comes back to the list after the load, as from a file dialog.
+    auto* groups = child<QListWidget>(window.get(), "lstGrupos");
+    child<QWidget>(window.get(), "cmbNovoGrupo")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), groups);
+    QTest::keyClick(groups, Qt::Key_Down);
+    EXPECT_EQ(rowsOf(child<QTreeWidget>(window.get(), "lstConteudo")), QStringList());
+    ASSERT_EQ(groups->selectedItems().size(), 1);
+    EXPECT_EQ(groups->selectedItems().first()->text(), "[a]");
+}
+
+TEST_F(MainWindowTest, ShowsTextsCutShortWholeInTheirTooltips)
+{
+    const QString longHeader = '[' + QString(300, u'h') + ']';
+    const QString longValue = QString(300, u'v');
+    load(("[curto]\r\n" + longHeader + "\r\nn=" + longValue + "\r\n").toLatin1());
+    auto* groups = child<QListWidget>(window.get(), "lstGrupos");
+    auto* entries = child<QTreeWidget>(window.get(), "lstConteudo");
+    clickRow(groups, 1);
+    const auto tooltipAt = [](QAbstractItemView* list, const QModelIndex& index) {
+        QToolTip::hideText();
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+        const QPoint at = list->visualRect(index).center();
+        QHelpEvent event(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipAt(groups, groups->model()->index(0, 0)), QString());
+    EXPECT_EQ(tooltipAt(groups, groups->model()->index(1, 0)), longHeader);
+    EXPECT_EQ(tooltipAt(entries, entries->model()->index(0, 0)), QString());
+    EXPECT_EQ(tooltipAt(entries, entries->model()->index(0, 1)), longValue);
+}
+
+TEST(FrameCaptions, KeepTheDesignsRedOnLightWindowsAndReadOnDarkOnes)
+{
+    for (const QColor window : {QColor(0xef, 0xef, 0xef), QColor(Qt::white), QColor(0xd4, 0xd0, 0xc8)})
+        EXPECT_EQ(frameCaptionColor(window), QColor(192, 0, 0)) << window.name().toStdString();
+    for (const QColor window : {QColor(0x35, 0x35, 0x35), QColor(Qt::black), QColor(0x20, 0x24, 0x2a)}) {
+        const QColor caption = frameCaptionColor(window);
+        const auto luminance = [](const QColor& c) {
+            const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+        };
+        EXPECT_GE((luminance(caption) + 0.05) / (luminance(window) + 0.05), 4.5) << window.name().toStdString();
+        EXPECT_EQ(caption.hue(), 0) << caption.name().toStdString();  // still a red
     }
 }
