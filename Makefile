@@ -3,11 +3,14 @@
 
 BUILD_DIR     := build
 FUZZ_DIR      := build-fuzz
+PACKAGE_DIR   := build-package
 FUZZ_SECONDS  ?= 600
 JOBS          ?= 2
 
-PACKAGES       := cmake make g++ pkg-config qt6-base-dev libgtest-dev
+PACKAGES       := cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev \
+                  desktop-file-utils appstream
 BENCH_PACKAGES := libinih-dev
+PACKAGE_PACKAGES := dpkg-dev lintian
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -24,7 +27,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: run test bench fuzz build deps
+.PHONY: run test bench fuzz package build deps
 
 run: build
 	$(BUILD_DIR)/src/planora
@@ -43,6 +46,16 @@ fuzz: deps
 	mkdir -p $(FUZZ_DIR)/corpus
 	$(FUZZ_DIR)/fuzz/reader_fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	  $(FUZZ_DIR)/corpus fuzz/seeds
+
+# A release build with Debian's hardening flags, packed by CPack and checked by lintian.
+package: PACKAGES += $(PACKAGE_PACKAGES)
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release -DPLANORA_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack
+	lintian --fail-on error $(PACKAGE_DIR)/planora_*.deb
 
 build: deps
 	cmake -S . -B $(BUILD_DIR)
