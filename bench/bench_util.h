@@ -36,11 +36,15 @@ struct Sample {
     QString label;
     QString path;
     std::size_t bytes;
+    std::size_t lines;
     int runs;  // the large files are timed fewer times
+    bool inWindow;  // also timed in the main window
 };
 
-// Writes the three files of the benchmark into `folder`: a typical fs9.cfg, the
-// largest document (32767 groups of 30 entries) and one group of 32767 entries.
+// Writes the files of the benchmark into `folder`: a typical fs9.cfg, the
+// largest document (32767 groups of 30 entries), one group of 32767 entries,
+// one header shared by 30 groups of 32767 entries, and a dense file of short
+// entry lines.
 std::vector<Sample> writeSamples(const QString& folder);
 
 void writeFile(const QString& path, const std::string& bytes);

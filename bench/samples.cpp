@@ -17,13 +17,13 @@ std::string entryLine(int group, int entry)
     return line;
 }
 
-std::string document(int groups, int entriesPerGroup)
+std::string document(int groups, int entriesPerGroup, bool sharedHeader, bool dense)
 {
     std::string bytes;
     for (int g = 1; g <= groups; ++g) {
-        bytes += "[GROUP_" + std::to_string(g) + "]\r\n";
+        bytes += sharedHeader ? std::string("[SHARED]\r\n") : "[GROUP_" + std::to_string(g) + "]\r\n";
         for (int e = 1; e <= entriesPerGroup; ++e)
-            bytes += entryLine(g, e);
+            bytes += dense ? std::string("k=1\r\n") : entryLine(g, e);
     }
     return bytes;
 }
@@ -44,18 +44,24 @@ std::vector<Sample> writeSamples(const QString& folder)
         const char* name;
         int groups;
         int entries;
+        bool sharedHeader;
+        bool dense;
         int runs;
+        bool inWindow;
     } shapes[] = {
-        {"typical (60 x 10)", "typical.cfg", 60, 10, 101},
-        {"maximum (32767 x 30)", "maximum.cfg", 32767, 30, 11},
-        {"one group of 32767", "onegroup.cfg", 1, 32767, 21},
+        {"typical (60 x 10)", "typical.cfg", 60, 10, false, false, 101, false},
+        {"maximum (32767 x 30)", "maximum.cfg", 32767, 30, false, false, 11, true},
+        {"one group of 32767", "onegroup.cfg", 1, 32767, false, false, 21, true},
+        {"shared header 30 x 32767", "shared.cfg", 30, 32767, true, false, 7, true},
+        {"dense 100 x 32767 'k=1'", "dense.cfg", 100, 32767, false, true, 7, false},
     };
     std::vector<Sample> samples;
     for (const auto& shape : shapes) {
-        const std::string bytes = document(shape.groups, shape.entries);
+        const std::string bytes = document(shape.groups, shape.entries, shape.sharedHeader, shape.dense);
         const QString path = folder + "/" + shape.name;
         writeFile(path, bytes);
-        samples.push_back({shape.label, path, bytes.size(), shape.runs});
+        const auto lines = std::size_t(shape.groups) * std::size_t(shape.entries + 1);
+        samples.push_back({shape.label, path, bytes.size(), lines, shape.runs, shape.inWindow});
     }
     return samples;
 }

@@ -7,14 +7,14 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 
@@ -149,19 +149,36 @@ void chooseMenuItem(QMainWindow* window, const char* menuName, const char* itemN
         menu->close();
 }
 
-QStringList rowsOf(const QListWidget* list)
+namespace {
+
+QString cell(const QAbstractItemView* list, int row, int column)
+{
+    return list->model()->index(row, column).data().toString();
+}
+
+}  // namespace
+
+QStringList rowsOf(const QListView* list)
 {
     QStringList rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows.append(list->item(i)->text());
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        rows.append(cell(list, i, 0));
     return rows;
 }
 
-QStringList rowsOf(const QTreeWidget* list)
+QStringList rowsOf(const QTreeView* list)
 {
     QStringList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        rows.append(list->topLevelItem(i)->text(0) + u'=' + list->topLevelItem(i)->text(1));
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        rows.append(cell(list, i, 0) + u'=' + cell(list, i, 1));
+    return rows;
+}
+
+QStringList selectedRowsOf(const QAbstractItemView* list)
+{
+    QStringList rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        rows.append(cell(list, index.row(), 0));
     return rows;
 }
 

@@ -13,9 +13,9 @@
 #include <functional>
 
 class QAbstractItemView;
-class QListWidget;
+class QListView;
 class QMainWindow;
-class QTreeWidget;
+class QTreeView;
 
 namespace gui_testing {
 
@@ -80,8 +80,9 @@ T* child(QObject* parent, const char* name)
     return standIn;
 }
 
-QStringList rowsOf(const QListWidget* list);
-QStringList rowsOf(const QTreeWidget* list);  // "name=value"
+QStringList rowsOf(const QListView* list);
+QStringList rowsOf(const QTreeView* list);  // "name=value"
+QStringList selectedRowsOf(const QAbstractItemView* list);  // their first column
 void clickRow(QAbstractItemView* list, int row);
 void doubleClickRow(QAbstractItemView* list, int row);
 

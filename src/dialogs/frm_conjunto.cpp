@@ -9,10 +9,8 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 
 #include <unordered_map>
 
@@ -105,13 +103,13 @@ void frmConjunto::applyBlock(const std::string& text)
     int target = 0;  // the group of the last header line
     while (lines.next(line)) {
         if (line.kind == modMain::LineKind::Header) {
-            main_.lstConteudo->clear();
+            clearEntryRows(main_.lstConteudo);
             const std::vector<std::int16_t> live = document.FindLiveGroups(line.text);
             if (!live.empty()) {
                 target = live.front();
             } else {
                 target = *document.AppendGroup(line.text);
-                appendGroupRow(main_.lstGrupos, modMain::decodeText(line.text));
+                appendGroupRow(main_.lstGrupos, document.Group(target).Header);
             }
         } else if (line.kind == modMain::LineKind::Entry) {
             document.AppendEntry(target, line.name, line.value);

@@ -9,9 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTreeWidget>
 
 #include <algorithm>
 
@@ -50,28 +48,25 @@ void frmEntrada::addEntry()
     if (!acceptEntry(this, name, value))
         return;
     // Names are compared with the rows the entry list shows.
-    QTreeWidget* entries = main_.lstConteudo;
-    for (int row = 0; row < entries->topLevelItemCount(); ++row) {
-        if (entries->topLevelItem(row)->text(0) == name) {
-            showInformation(this, QStringLiteral("Parâmetro já existente"),
-                            QStringLiteral("Já existe um parâmetro com esse mesmo nome"));
-            return;
-        }
+    const std::string nameText = *modMain::encodeText(name);
+    if (hasEntryRowNamed(main_.lstConteudo, nameText)) {
+        showInformation(this, QStringLiteral("Parâmetro já existente"),
+                        QStringLiteral("Já existe um parâmetro com esse mesmo nome"));
+        return;
     }
 
     modMain::Document& document = main_.document();
-    const std::vector<std::int16_t> groups =
-        document.FindLiveGroups(*modMain::encodeText(selectedHeader(main_.lstGrupos)));
+    const std::vector<std::int16_t> groups = document.FindLiveGroups(selectedHeader(main_.lstGrupos));
     // Every group of the header takes the entry, or none does.
     if (std::any_of(groups.begin(), groups.end(),
                     [&](int group) { return document.Group(group).EntryCount() == modMain::kMaxSlots; })) {
         showEntryLimit(this);
         return;
     }
-    const std::string nameText = *modMain::encodeText(name);
     const std::string valueText = *modMain::encodeText(value);
     for (const int group : groups) {
-        document.AppendEntry(group, nameText, valueText);
-        appendEntryRow(entries, name, value);
+        const std::size_t added = std::size_t(*document.AppendEntry(group, nameText, valueText) - 1);
+        const modMain::GroupRecord& record = document.Group(group);
+        appendEntryRow(main_.lstConteudo, {record.Names[added], record.Values[added]});
     }
 }

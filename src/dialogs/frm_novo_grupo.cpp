@@ -8,7 +8,6 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 frmNovoGrupo::frmNovoGrupo(frmMain& main)
@@ -36,17 +35,18 @@ void frmNovoGrupo::addGroup()
     if (!acceptLineText(this, header))
         return;
     // The header is compared with what the list shows, so a removed group's header is free again.
-    for (int row = 0; row < main_.lstGrupos->count(); ++row) {
-        if (main_.lstGrupos->item(row)->text() == header) {
-            showInformation(this, QStringLiteral("Grupo já existente"),
-                            QStringLiteral("Já existe um grupo com esse mesmo nome"));
-            return;
-        }
+    const std::string headerText = *modMain::encodeText(header);
+    if (hasGroupRow(main_.lstGrupos, headerText)) {
+        showInformation(this, QStringLiteral("Grupo já existente"),
+                        QStringLiteral("Já existe um grupo com esse mesmo nome"));
+        return;
     }
-    if (!main_.document().AppendGroup(*modMain::encodeText(header))) {
+    modMain::Document& document = main_.document();
+    const std::optional<std::int16_t> added = document.AppendGroup(headerText);
+    if (!added) {
         showGroupLimit(this);
         return;
     }
-    appendGroupRow(main_.lstGrupos, header);
+    appendGroupRow(main_.lstGrupos, document.Group(*added).Header);
     accept();
 }

@@ -87,9 +87,9 @@ std::int16_t Document::FindLiveEntry(int group, std::string_view name) const
     return 0;
 }
 
-void Document::SetValue(int group, int entry, std::string_view value)
+void Document::SetValue(int group, int entry, TextRef value)
 {
-    Group(group).Values[static_cast<std::size_t>(entry - 1)] = store(value);
+    Group(group).Values[static_cast<std::size_t>(entry - 1)] = value;
 }
 
 void Document::RemoveEntry(int group, int entry)

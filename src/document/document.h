@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,7 +73,9 @@ public:
     // The first live entry of the group named exactly `name`, or 0.
     std::int16_t FindLiveEntry(int group, std::string_view name) const;
 
-    void SetValue(int group, int entry, std::string_view value);
+    void SetValue(int group, int entry, std::string_view value) { SetValue(group, entry, store(value)); }
+    // The same for a text the document already keeps.
+    void SetValue(int group, int entry, TextRef value);
     void RemoveGroup(int group) { Group(group).Alive = false; }
     void RemoveEntry(int group, int entry);
 
@@ -85,13 +88,15 @@ public:
     // from this without copying.
     TextRef fileText(std::string_view inFile) const;
 
-private:
+    // Keeps a text for as long as the document lives.
     TextRef store(std::string_view text);
 
+private:
     static constexpr std::uint32_t kStoredFlag = 0x80000000u;
 
     FileBytes file_;
-    std::vector<std::string> stored_;
+    // A deque never moves its strings, so views of short ones stay valid as it grows.
+    std::deque<std::string> stored_;
 };
 
 template <typename OnHeader, typename OnEntry>

@@ -1,6 +1,7 @@
 #include "document/line_syntax.h"
 
 #include <bit>
+#include <cstring>
 #include <string>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -11,28 +12,32 @@
 namespace modMain {
 namespace {
 
-// The first of the bytes a, b and c in [p, end), or end. This is the reader's
-// inner loop: looking at 16 bytes at a time keeps a load within a few times
-// the cost of merely reading the file.
-const char* findAny(const char* p, const char* end, char a, char b, char c)
+// Marks the line ends and the "=" signs of the 64 bytes at `bytes`: bit i
+// stands for bytes[i].
+void markBlock(const char* bytes, std::uint64_t& lineEnds, std::uint64_t& equals)
 {
 #ifdef PLANORA_HAVE_SSE2
-    const __m128i wantA = _mm_set1_epi8(a);
-    const __m128i wantB = _mm_set1_epi8(b);
-    const __m128i wantC = _mm_set1_epi8(c);
-    for (; end - p >= 16; p += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i found = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, wantA), _mm_cmpeq_epi8(chunk, wantB)),
-                                           _mm_cmpeq_epi8(chunk, wantC));
-        if (const auto hits = static_cast<unsigned>(_mm_movemask_epi8(found)))
-            return p + std::countr_zero(hits);
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i eq = _mm_set1_epi8('=');
+    lineEnds = 0;
+    equals = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * i));
+        const auto ends = static_cast<std::uint16_t>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        const auto signs = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, eq)));
+        lineEnds |= std::uint64_t(ends) << (16 * i);
+        equals |= std::uint64_t(signs) << (16 * i);
+    }
+#else
+    lineEnds = 0;
+    equals = 0;
+    for (int i = 0; i < 64; ++i) {
+        lineEnds |= std::uint64_t(bytes[i] == '\r' || bytes[i] == '\n') << i;
+        equals |= std::uint64_t(bytes[i] == '=') << i;
     }
 #endif
-    for (; p != end; ++p) {
-        if (*p == a || *p == b || *p == c)
-            return p;
-    }
-    return end;
 }
 
 ConfigLine classify(std::string_view text, const char* firstEquals)
@@ -52,25 +57,61 @@ ConfigLine classify(std::string_view text, const char* firstEquals)
 ConfigLines::ConfigLines(std::string_view text)
     : pos_(text.data())
     , end_(text.data() + text.size())
+    , block_(text.data())
 {
+    if (pos_ != end_)
+        loadBlock();
+}
+
+void ConfigLines::loadBlock()
+{
+    if (end_ - block_ >= kBlock) {
+        markBlock(block_, lineEnds_, equals_);
+        return;
+    }
+    // The last, shorter block is looked at in a copy padded with bytes that mark nothing.
+    char padded[kBlock] = {};
+    std::memcpy(padded, block_, static_cast<std::size_t>(end_ - block_));
+    markBlock(padded, lineEnds_, equals_);
 }
 
 bool ConfigLines::next(ConfigLine& line)
 {
     if (pos_ == end_)
         return false;
-    const char* stop = findAny(pos_, end_, '\r', '\n', '=');
+    const char* const start = pos_;
     const char* firstEquals = nullptr;
-    if (stop != end_ && *stop == '=') {
-        firstEquals = stop;
-        stop = findAny(stop + 1, end_, '\r', '\n', '\n');
+    const char* stop = end_;
+    for (const char* from = pos_;;) {
+        const std::uint64_t ahead = ~std::uint64_t(0) << (from - block_);
+        const std::uint64_t ends = lineEnds_ & ahead;
+        const char* const lineEnd = ends ? block_ + std::countr_zero(ends) : nullptr;
+        if (const std::uint64_t equals = equals_ & ahead; !firstEquals && equals) {
+            const char* const found = block_ + std::countr_zero(equals);
+            if (!lineEnd || found < lineEnd)
+                firstEquals = found;
+        }
+        if (lineEnd) {
+            stop = lineEnd;
+            break;
+        }
+        if (end_ - block_ <= kBlock)
+            break;  // the last line has no line end
+        block_ += kBlock;
+        loadBlock();
+        from = block_;
     }
-    line = classify({pos_, static_cast<std::size_t>(stop - pos_)}, firstEquals);
+    line = classify({start, static_cast<std::size_t>(stop - start)}, firstEquals);
+
     pos_ = stop;
     if (stop != end_) {
         ++pos_;
         if (*stop == '\r' && pos_ != end_ && *pos_ == '\n')
             ++pos_;
+        if (pos_ - block_ >= kBlock && pos_ != end_) {
+            block_ += kBlock;
+            loadBlock();
+        }
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 // The line syntax of a configuration text, shared by the file reader and the
@@ -30,8 +32,17 @@ public:
     bool next(ConfigLine& line);
 
 private:
+    // The text is looked at 64 bytes at a time: one bit per byte marks the
+    // line ends and another the "=" signs of the block, so that finding the
+    // next line costs a few instructions rather than a look at each byte.
+    static constexpr std::ptrdiff_t kBlock = 64;
+    void loadBlock();
+
     const char* pos_;
     const char* end_;
+    const char* block_;           // where the current block begins
+    std::uint64_t lineEnds_ = 0;  // its CR and LF bytes
+    std::uint64_t equals_ = 0;    // its "=" bytes
 };
 
 // Whether the line name "=" value reads back as this same entry: not when the

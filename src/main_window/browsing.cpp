@@ -7,8 +7,11 @@
 #include "main_window/messages.h"
 
 #include <QInputDialog>
-#include <QListWidget>
-#include <QTreeWidget>
+#include <QLineEdit>
+#include <QListView>
+#include <QTreeView>
+
+#include <limits>
 
 namespace {
 
@@ -19,24 +22,29 @@ struct EntryPosition {
 
 // The first live entry named `name` within the live groups carrying `header`,
 // the groups taken in position order.
-std::optional<EntryPosition> firstEntryNamed(const modMain::Document& document, const QString& header,
-                                             const QString& name)
+std::optional<EntryPosition> firstEntryNamed(const modMain::Document& document, std::string_view header,
+                                             std::string_view name)
 {
-    const std::optional<std::string> headerText = modMain::encodeText(header);
-    const std::optional<std::string> nameText = modMain::encodeText(name);
-    if (!headerText || !nameText)
-        return std::nullopt;
-    for (const int group : document.FindLiveGroups(*headerText)) {
-        if (const int entry = document.FindLiveEntry(group, *nameText))
+    for (const int group : document.FindLiveGroups(header)) {
+        if (const int entry = document.FindLiveEntry(group, name))
             return EntryPosition{group, entry};
     }
     return std::nullopt;
 }
 
-QTreeWidgetItem* selectedRow(const QTreeWidget* entries)
+// The input box, asking for a value; nothing when cancelled. It takes a value of
+// any length: a line edit cuts its text at 32767 characters unless told otherwise.
+std::optional<QString> askValue(QWidget* parent, const QString& name, const QString& value)
 {
-    const QList<QTreeWidgetItem*> selected = entries->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
+    QInputDialog box(parent);
+    box.setWindowTitle(QStringLiteral("Planora"));
+    box.setLabelText(QStringLiteral("Digite o novo valor para ") + name);
+    if (auto* field = box.findChild<QLineEdit*>())
+        field->setMaxLength(std::numeric_limits<int>::max());
+    box.setTextValue(value);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
 }
 
 }  // namespace
@@ -44,45 +52,41 @@ QTreeWidgetItem* selectedRow(const QTreeWidget* entries)
 void frmMain::refreshEntries()
 {
     std::vector<EntryRow> rows;
-    if (const std::optional<std::string> header = modMain::encodeText(selectedHeader(lstGrupos))) {
-        for (const int group : document_.FindLiveGroups(*header)) {
-            const modMain::GroupRecord& record = document_.Group(group);
-            for (int entry = 1; entry <= record.EntryCount(); ++entry) {
-                if (record.EntryAlive[static_cast<std::size_t>(entry - 1)])
-                    rows.emplace_back(modMain::decodeText(document_.Name(group, entry)),
-                                      modMain::decodeText(document_.Value(group, entry)));
-            }
+    for (const int group : document_.FindLiveGroups(selectedHeader(lstGrupos))) {
+        const modMain::GroupRecord& record = document_.Group(group);
+        for (std::size_t k = 0; k < record.Names.size(); ++k) {
+            if (record.EntryAlive[k])
+                rows.push_back({record.Names[k], record.Values[k]});
         }
     }
-    fillEntryRows(lstConteudo, rows);
+    fillEntryRows(lstConteudo, std::move(rows));
 }
 
 void frmMain::editSelectedValue()
 {
-    QTreeWidgetItem* row = selectedRow(lstConteudo);
+    const std::optional<int> row = selectedEntryRow(lstConteudo);
     if (!row)
         return;
-    const QString name = row->text(0);
+    const std::string nameText = entryRowName(lstConteudo, *row);
+    const QString name = modMain::decodeText(nameText);
     // A refused value comes back in the box as typed, to be mended.
-    QString value = row->text(1);
-    for (;;) {
-        bool confirmed = false;
-        value = QInputDialog::getText(this, QStringLiteral("Planora"), QStringLiteral("Digite o novo valor para ") + name,
-                                      QLineEdit::Normal, value, &confirmed);
-        if (!confirmed)
+    std::optional<QString> value = modMain::decodeText(entryRowValue(lstConteudo, *row));
+    do {
+        value = askValue(this, name, *value);
+        if (!value)
             return;
-        if (acceptEntry(this, name, value))
-            break;
-    }
-    if (const auto found = firstEntryNamed(document_, selectedHeader(lstGrupos), name))
-        document_.SetValue(found->group, found->entry, *modMain::encodeText(value));
-    row->setText(1, value);
+    } while (!acceptEntry(this, name, *value));
+
+    const modMain::TextRef stored = document_.store(*modMain::encodeText(*value));
+    if (const auto found = firstEntryNamed(document_, selectedHeader(lstGrupos), nameText))
+        document_.SetValue(found->group, found->entry, stored);
+    setEntryRowValue(lstConteudo, *row, stored);
 }
 
 void frmMain::removeSelectedEntry()
 {
-    if (const QTreeWidgetItem* row = selectedRow(lstConteudo)) {
-        if (const auto found = firstEntryNamed(document_, selectedHeader(lstGrupos), row->text(0)))
+    if (const std::optional<int> row = selectedEntryRow(lstConteudo)) {
+        if (const auto found = firstEntryNamed(document_, selectedHeader(lstGrupos), entryRowName(lstConteudo, *row)))
             document_.RemoveEntry(found->group, found->entry);
     }
     refreshEntries();
@@ -90,10 +94,7 @@ void frmMain::removeSelectedEntry()
 
 void frmMain::removeSelectedGroup()
 {
-    const std::optional<std::string> header = modMain::encodeText(selectedHeader(lstGrupos));
-    if (!header)
-        return;
-    const std::vector<std::int16_t> groups = document_.FindLiveGroups(*header);
+    const std::vector<std::int16_t> groups = document_.FindLiveGroups(selectedHeader(lstGrupos));
     if (groups.empty())
         return;
     document_.RemoveGroup(groups.front());

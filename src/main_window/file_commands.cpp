@@ -2,7 +2,6 @@
 #include "main_window/frm_main.h"
 
 #include "document/reader.h"
-#include "document/text_codec.h"
 #include "document/writer.h"
 #include "main_window/lists.h"
 #include "main_window/messages.h"
@@ -14,8 +13,8 @@
 #include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListWidget>
-#include <QTreeWidget>
+#include <QListView>
+#include <QTreeView>
 
 bool frmMain::AbrirFS9(const QString& path)
 {
@@ -28,18 +27,20 @@ bool frmMain::AbrirFS9(const QString& path)
                          .arg(QDir::toNativeSeparators(path), read.error));
         return false;
     }
+    // The rows hold texts of the document being replaced: they go first.
+    clearEntryRows(lstConteudo);
+    fillGroupRows(lstGrupos, {});
     document_ = std::move(*read.document);
-    lstConteudo->clear();
-    QStringList headers;
-    headers.reserve(document_.GroupCount());
+    std::vector<modMain::TextRef> headers;
+    headers.reserve(document_.Groups.size());
     for (const modMain::GroupRecord& group : document_.Groups)
-        headers.append(modMain::decodeText(document_.text(group.Header)));
+        headers.push_back(group.Header);
     menSalvar->setEnabled(true);
     menBackup->setEnabled(true);
     CurrentFile_ = path;
     baselinePath_ = path;
     baseline_ = read.stamp;
-    fillGroupRows(lstGrupos, headers);
+    fillGroupRows(lstGrupos, std::move(headers));
     return true;
 }
 

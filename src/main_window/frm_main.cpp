@@ -5,17 +5,18 @@
 #include "dialogs/frm_novo_grupo.h"
 #include "dialogs/frm_sobre.h"
 #include "main_window/form_style.h"
+#include "main_window/lists.h"
 #include "main_window/whole_text_tooltips.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -60,14 +61,14 @@ void frmMain::buildControls()
     setCentralWidget(client);
 
     Frame1 = placed(new QGroupBox(QStringLiteral("Grupos"), client), "Frame1", twips(60, 60, 2955, 6915));
-    lstGrupos = placed(new QListWidget(Frame1), "lstGrupos", twips(120, 300, 2655, 5520));
+    lstGrupos = placed(new QListView(Frame1), "lstGrupos", twips(120, 300, 2655, 5520));
     cmbNovoGrupo = placed(new QPushButton(QStringLiteral("Adicionar Grupo"), Frame1), "cmbNovoGrupo",
                           twips(120, 5880, 2655, 435));
     cmbRemoverGrupo = placed(new QPushButton(QStringLiteral("Remover Grupo"), Frame1), "cmbRemoverGrupo",
                              twips(120, 6360, 2655, 435));
 
     Frame2 = placed(new QGroupBox(QStringLiteral("Conteúdo"), client), "Frame2", twips(3120, 60, 6615, 6915));
-    lstConteudo = placed(new QTreeWidget(Frame2), "lstConteudo", twips(240, 360, 6255, 5955));
+    lstConteudo = placed(new QTreeView(Frame2), "lstConteudo", twips(240, 360, 6255, 5955));
     cmbNovaEntrada = placed(new QPushButton(QStringLiteral("Nova Entrada"), Frame2), "cmbNovaEntrada",
                             twips(4860, 6360, 1635, 435));
     cmbRemover = placed(new QPushButton(QStringLiteral("Remover entrada"), Frame2), "cmbRemover",
@@ -81,12 +82,13 @@ void frmMain::buildControls()
     lstGrupos->setItemDelegate(new WholeTextTooltips(lstGrupos));
     lstConteudo->setItemDelegate(new WholeTextTooltips(lstConteudo));
 
-    // Large files list 32767 headers: rows of one height lay out at once.
+    // Rows of one height lay out at once, however many there are.
+    attachGroupRows(lstGrupos, document_);
     lstGrupos->setUniformItemSizes(true);
     lstGrupos->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstGrupos->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    lstConteudo->setColumnCount(2);
-    lstConteudo->setHeaderLabels({QStringLiteral("Parâmetro"), QStringLiteral("Valor")});
+    attachEntryRows(lstConteudo, document_);
     lstConteudo->setColumnWidth(0, twips(0, 0, 3500, 0).width());
     lstConteudo->setColumnWidth(1, twips(0, 0, 2000, 0).width());
     lstConteudo->header()->setStretchLastSection(false);
@@ -146,8 +148,8 @@ void frmMain::bindCommands()
 {
     // A selection made by the program (a cleared list, a removed row) refreshes
     // too, so the entries shown always belong to the selected header.
-    connect(lstGrupos, &QListWidget::itemSelectionChanged, this, &frmMain::refreshEntries);
-    connect(lstConteudo, &QTreeWidget::itemDoubleClicked, this, &frmMain::editSelectedValue);
+    connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmMain::refreshEntries);
+    connect(lstConteudo, &QTreeView::doubleClicked, this, &frmMain::editSelectedValue);
     // Each dialog is made afresh, changes the document and the lists itself, and is gone when it closes.
     connect(cmbNovoGrupo, &QPushButton::clicked, this, [this] { frmNovoGrupo(*this).exec(); });
     connect(cmbNovaEntrada, &QPushButton::clicked, this, [this] { frmEntrada(*this).exec(); });

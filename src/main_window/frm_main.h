@@ -8,9 +8,9 @@
 class QAction;
 class QFileDialog;
 class QGroupBox;
-class QListWidget;
+class QListView;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 // The program's one window: the group headers on the left, the selected
 // header's entries on the right, and every command. The lists show texts only;
@@ -32,11 +32,11 @@ public:
     const QString& CurrentFile() const { return CurrentFile_; }
 
     QGroupBox* Frame1;
-    QListWidget* lstGrupos;
+    QListView* lstGrupos;
     QPushButton* cmbNovoGrupo;
     QPushButton* cmbRemoverGrupo;
     QGroupBox* Frame2;
-    QTreeWidget* lstConteudo;
+    QTreeView* lstConteudo;
     QPushButton* cmbNovaEntrada;
     QPushButton* cmbRemover;
     QFileDialog* cmd;

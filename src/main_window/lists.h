@@ -1,24 +1,42 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "document/document.h"
 
-#include <utility>
+#include <optional>
+#include <string>
 #include <vector>
 
-class QListWidget;
-class QTreeWidget;
+class QListView;
+class QTreeView;
 
-// What the program does with its two lists. Rows hold texts only.
+// What the program does with its two lists. A row holds texts only: a group
+// header, or an entry's name and value as they were when the row was made.
+// The rows keep the document's texts without copying them, so a list of a
+// million rows costs a few bytes a row and fills at once.
 
-// The selected group header, or the empty string when no row is selected.
-QString selectedHeader(const QListWidget* groups);
-void appendGroupRow(QListWidget* groups, const QString& header);
-void fillGroupRows(QListWidget* groups, const QStringList& headers);
+// Makes the views show rows of texts of `document`.
+void attachGroupRows(QListView* groups, const modMain::Document& document);
+void attachEntryRows(QTreeView* entries, const modMain::Document& document);
+
+// The selected group header, or the empty text when no row is selected.
+std::string selectedHeader(const QListView* groups);
+void fillGroupRows(QListView* groups, std::vector<modMain::TextRef> headers);
+void appendGroupRow(QListView* groups, modMain::TextRef header);
+bool hasGroupRow(const QListView* groups, std::string_view header);
 // Removes the selected row; afterwards no row is selected.
-void removeSelectedGroupRow(QListWidget* groups);
+void removeSelectedGroupRow(QListView* groups);
 
-using EntryRow = std::pair<QString, QString>;  // name, value
+struct EntryRow {
+    modMain::TextRef name;
+    modMain::TextRef value;
+};
 
-void fillEntryRows(QTreeWidget* entries, const std::vector<EntryRow>& rows);
-void appendEntryRow(QTreeWidget* entries, const QString& name, const QString& value);
+void fillEntryRows(QTreeView* entries, std::vector<EntryRow> rows);
+void clearEntryRows(QTreeView* entries);
+void appendEntryRow(QTreeView* entries, EntryRow row);
+bool hasEntryRowNamed(const QTreeView* entries, std::string_view name);
+// The selected row's number, if one is selected.
+std::optional<int> selectedEntryRow(const QTreeView* entries);
+std::string entryRowName(const QTreeView* entries, int row);
+std::string entryRowValue(const QTreeView* entries, int row);
+void setEntryRowValue(QTreeView* entries, int row, modMain::TextRef value);

@@ -7,10 +7,10 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace gui_testing;
 
@@ -50,8 +50,8 @@ protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
-        groups = child<QListWidget>(window.get(), "lstGrupos");
-        entries = child<QTreeWidget>(window.get(), "lstConteudo");
+        groups = child<QListView>(window.get(), "lstGrupos");
+        entries = child<QTreeView>(window.get(), "lstConteudo");
     }
 
     // Opens a dialog, fills its text boxes, presses Adicionar, answers the
@@ -92,8 +92,8 @@ protected:
     void click(const char* button) { QTest::mouseClick(child<QPushButton>(window.get(), button), Qt::LeftButton); }
     std::string saved() { return modMain::documentBytes(document); }
 
-    QListWidget* groups = nullptr;
-    QTreeWidget* entries = nullptr;
+    QListView* groups = nullptr;
+    QTreeView* entries = nullptr;
 };
 
 TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderAndNoEnterOrEscape)
@@ -209,7 +209,7 @@ TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)
     EXPECT_FALSE(newGroup("", true).closedItself);  // "[]" is listed now
 
     EXPECT_EQ(rowsOf(groups), (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[[grupo1]]", "[]", "[velho]", "[a=b]"}));
-    EXPECT_EQ(groups->selectedItems().size(), 1);
+    EXPECT_EQ(selectedRowsOf(groups).size(), 1);
     EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
     EXPECT_EQ(document.GroupCount(), 8);
     EXPECT_EQ(saved(), "[grupo1]\r\nx=1\r\n[Grupo1]\r\n[ grupo1]\r\n[[grupo1]]\r\n[]\r\n[velho]\r\n[a=b]\r\n");
@@ -287,7 +287,7 @@ TEST_F(DialogsTest, ImportAppliesTheBlockInOrder)
     const Outcome done = import("[a]\r\ny = 2 \r\nsem igual\r\n\r\n[novo]\nk=v=w\r[gone]\n=\n[novo] \n[novo]\nz=");
     EXPECT_TRUE(done.closedItself);
     EXPECT_TRUE(rowsOf(entries).isEmpty());
-    EXPECT_EQ(groups->selectedItems().first()->text(), "[a]");
+    EXPECT_EQ(selectedRowsOf(groups).first(), "[a]");
     EXPECT_EQ(rowsOf(groups), (QStringList{"[a]", "[b]", "[a]", "[novo]", "[gone]"}));
     EXPECT_EQ(saved(), "[a]\r\nx=1\r\ny = 2 \r\n[b]\r\n[a]\r\n[novo]\r\nk=v=w\r\nz=\r\n[gone]\r\n=\r\n");
 
@@ -322,7 +322,7 @@ TEST_F(DialogsTest, RefusesAtTheLimitsAndKeepsTheListsInStep)
     expectMessage(import("[cheio]\nf=2\n", true).message, QMessageBox::Information, "Limite atingido",
                   "O grupo já tem o número máximo de parâmetros (32767).");
 
-    EXPECT_EQ(groups->count(), modMain::kMaxSlots);
+    EXPECT_EQ(rowsOf(groups).size(), modMain::kMaxSlots);
     EXPECT_EQ(document.Group(2).EntryCount(), 0);
     EXPECT_EQ(document.Group(1).EntryCount(), modMain::kMaxSlots);
 }
@@ -350,7 +350,7 @@ TEST_F(DialogsTest, ImportCountsWhatTheBlockItselfAddsAndChangesNothingWhenItDoe
         expectMessage(refused.message, QMessageBox::Information, "Limite atingido", c.text);
         EXPECT_EQ(refused.fieldsAfter, QStringList{c.block + "\n"});
         EXPECT_EQ(saved(), before) << c.block.toStdString();
-        EXPECT_EQ(groups->count(), modMain::kMaxSlots - 1);
+        EXPECT_EQ(rowsOf(groups).size(), modMain::kMaxSlots - 1);
         EXPECT_EQ(rowsOf(entries).size(), modMain::kMaxSlots - 1);
     }
     EXPECT_TRUE(import("[a]\nx=1\n[novo]\n").closedItself);  // exactly full fits

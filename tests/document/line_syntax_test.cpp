@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <string>
 #include <vector>
 
@@ -70,6 +72,54 @@ TEST(LineSyntax, ClassifiesEachLineExactlyWithoutTrimming)
     };
     for (const auto& c : cases)
         EXPECT_EQ(linesOf(c.line), Lines{c.expected});
+}
+
+// The same lines cut byte by byte, the plain way, to hold the block search to.
+Lines plainLinesOf(std::string_view text)
+{
+    Lines lines;
+    std::string line;
+    bool open = false;
+    const auto close = [&] {
+        if (line.empty())
+            lines.push_back("empty");
+        else if (line.front() == '[' && line.back() == ']')
+            lines.push_back("header " + line);
+        else if (const auto equals = line.find('='); equals != std::string::npos)
+            lines.push_back("entry " + line.substr(0, equals) + "|" + line.substr(equals + 1));
+        else
+            lines.push_back("other " + line);
+        line.clear();
+        open = false;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            close();
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line += text[i];
+            open = true;
+        }
+    }
+    if (open)
+        close();
+    return lines;
+}
+
+TEST(LineSyntax, CutsLinesAcrossBlocksAsAPlainReadingWould)
+{
+    // Texts of every length around the 64-byte blocks, dense in line ends and "=".
+    std::mt19937 random(2026);
+    const char alphabet[] = {'a', '=', '\r', '\n', '[', ']', 'b', 'c'};
+    for (int length = 0; length < 300; ++length) {
+        for (int sample = 0; sample < 8; ++sample) {
+            std::string text;
+            for (int i = 0; i < length; ++i)
+                text += alphabet[random() % (sample < 4 ? 8 : 3)];
+            ASSERT_EQ(linesOf(text), plainLinesOf(text)) << length << ": " << text;
+        }
+    }
 }
 
 }  // namespace

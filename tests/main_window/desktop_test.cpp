@@ -6,11 +6,11 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QDropEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QMimeData>
 #include <QProcess>
 #include <QTranslator>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 using namespace gui_testing;
@@ -113,13 +113,14 @@ TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)
         EXPECT_EQ(window->CurrentFile(), d.opens ? second : first);
     }
     EXPECT_EQ(window->windowTitle(), "Planora - segundo.cfg");
-    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), QStringList{"[dois]"});
+    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), QStringList{"[dois]"});
 }
 
 TEST_F(DesktopTest, QtsOwnTextsSpeakTheSystemsLanguage)
 {
     load("[a]\r\nx=1\r\n");
-    child<QListWidget>(window.get(), "lstGrupos")->setCurrentRow(0);
+    auto* groups = child<QListView>(window.get(), "lstGrupos");
+    groups->setCurrentIndex(groups->model()->index(0, 0));
     const auto captions = [&] {
         QStringList question, fileDialog, inputBox;
         ModalScript().then(readButtons(question)).run([&] { chooseMenuItem(window.get(), "menArquivo", "menSair"); });
@@ -127,7 +128,7 @@ TEST_F(DesktopTest, QtsOwnTextsSpeakTheSystemsLanguage)
             chooseMenuItem(window.get(), "menArquivo", "menAbrir");
         });
         ModalScript().then(readButtons(inputBox)).run([&] {
-            doubleClickRow(child<QTreeWidget>(window.get(), "lstConteudo"), 0);
+            doubleClickRow(child<QTreeView>(window.get(), "lstConteudo"), 0);
         });
         return QList<QStringList>{question, fileDialog, inputBox};
     };

@@ -2,8 +2,8 @@
 
 #include <QAction>
 #include <QDir>
-#include <QListWidget>
-#include <QTreeWidget>
+#include <QListView>
+#include <QTreeView>
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -55,8 +55,8 @@ protected:
 
     void editFirstValue(const QString& value)
     {
-        auto* groups = child<QListWidget>(window.get(), "lstGrupos");
-        auto* entries = child<QTreeWidget>(window.get(), "lstConteudo");
+        auto* groups = child<QListView>(window.get(), "lstGrupos");
+        auto* entries = child<QTreeView>(window.get(), "lstConteudo");
         clickRow(groups, 0);
         SeenInputBox seen;
         ModalScript().then(answerInputBox(seen, value, true)).run([&] { doubleClickRow(entries, 0); });
@@ -74,7 +74,7 @@ TEST_F(FileCommandsTest, OpenLoadsTheChosenFileAndNamesItInTheCaption)
     EXPECT_EQ(nameFilters, QStringList{"CFG Files (*.cfg)"});
     EXPECT_EQ(window->windowTitle(), "Planora - primeiro.cfg");
     EXPECT_EQ(window->CurrentFile(), file);
-    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), (QStringList{"[um]", "[vazio]"}));
+    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), (QStringList{"[um]", "[vazio]"}));
     EXPECT_TRUE(enabled("menSalvar") && enabled("menBackup"));
 }
 
@@ -91,7 +91,7 @@ TEST_F(FileCommandsTest, AFileThatDoesNotLoadChangesNothing)
                       "\n\nLinha 2: a linha não é um grupo nem tem \"=\".");
     EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg");
     EXPECT_EQ(window->CurrentFile(), first);
-    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), QStringList{"[um]"});
+    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), QStringList{"[um]"});
 }
 
 TEST_F(FileCommandsTest, ACancelledFileDialogChangesNothing)

@@ -4,7 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QListWidget>
+#include <QListView>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -151,11 +151,11 @@ TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
     expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
                   "Não foi possível abrir o arquivo\n" + fs9File + "\n\nLinha 3: a linha não é um grupo nem tem \"=\".");
     EXPECT_EQ(window->CurrentFile(), other);
-    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), QStringList{"[antigo]"});
+    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), QStringList{"[antigo]"});
 
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n[DISPLAY]\r\n");
     EXPECT_TRUE(choose("menArquivo", "menProcurar", {}).empty());
-    EXPECT_EQ(rowsOf(child<QListWidget>(window.get(), "lstGrupos")), (QStringList{"[SOUND]", "[DISPLAY]"}));
+    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), (QStringList{"[SOUND]", "[DISPLAY]"}));
     EXPECT_EQ(window->CurrentFile(), fs9File);
     EXPECT_EQ(window->windowTitle(), "Planora");
 }

@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolTip>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cmath>
 
@@ -29,9 +29,9 @@ TEST_F(MainWindowTest, ShowsTheDesignsCaptions)
     for (const auto& [name, caption] : {std::pair{"cmbNovoGrupo", "Adicionar Grupo"}, {"cmbRemoverGrupo", "Remover Grupo"},
                                         {"cmbNovaEntrada", "Nova Entrada"}, {"cmbRemover", "Remover entrada"}})
         EXPECT_EQ(child<QPushButton>(window.get(), name)->text(), QString(caption));
-    auto* entries = child<QTreeWidget>(window.get(), "lstConteudo");
-    EXPECT_EQ(entries->headerItem()->text(0), "Parâmetro");
-    EXPECT_EQ(entries->headerItem()->text(1), "Valor");
+    auto* entries = child<QTreeView>(window.get(), "lstConteudo");
+    EXPECT_EQ(entries->model()->headerData(0, Qt::Horizontal).toString(), "Parâmetro");
+    EXPECT_EQ(entries->model()->headerData(1, Qt::Horizontal).toString(), "Valor");
     EXPECT_EQ(entries->columnWidth(0), 233);
     EXPECT_EQ(entries->columnWidth(1), 133);
 }
@@ -108,14 +108,14 @@ TEST_F(MainWindowTest, SnapsBackWhereTheWindowManagerIgnoresItsSizeAndTheFirstDo
 
     load("[a]\r\n[b]\r\n");
     // The keyboard comes back to the list after the load, as from a file dialog.
-    auto* groups = child<QListWidget>(window.get(), "lstGrupos");
+    auto* groups = child<QListView>(window.get(), "lstGrupos");
     child<QWidget>(window.get(), "cmbNovoGrupo")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     ASSERT_EQ(QApplication::focusWidget(), groups);
     QTest::keyClick(groups, Qt::Key_Down);
-    EXPECT_EQ(rowsOf(child<QTreeWidget>(window.get(), "lstConteudo")), QStringList());
-    ASSERT_EQ(groups->selectedItems().size(), 1);
-    EXPECT_EQ(groups->selectedItems().first()->text(), "[a]");
+    EXPECT_EQ(rowsOf(child<QTreeView>(window.get(), "lstConteudo")), QStringList());
+    ASSERT_EQ(selectedRowsOf(groups).size(), 1);
+    EXPECT_EQ(selectedRowsOf(groups).first(), "[a]");
 }
 
 TEST_F(MainWindowTest, ShowsTextsCutShortWholeInTheirTooltips)
@@ -123,8 +123,8 @@ TEST_F(MainWindowTest, ShowsTextsCutShortWholeInTheirTooltips)
     const QString longHeader = '[' + QString(300, u'h') + ']';
     const QString longValue = QString(300, u'v');
     load(("[curto]\r\n" + longHeader + "\r\nn=" + longValue + "\r\n").toLatin1());
-    auto* groups = child<QListWidget>(window.get(), "lstGrupos");
-    auto* entries = child<QTreeWidget>(window.get(), "lstConteudo");
+    auto* groups = child<QListView>(window.get(), "lstGrupos");
+    auto* entries = child<QTreeView>(window.get(), "lstConteudo");
     clickRow(groups, 1);
     const auto tooltipAt = [](QAbstractItemView* list, const QModelIndex& index) {
         QToolTip::hideText();
