@@ -2,6 +2,9 @@
 
 #include "document/writer.h"
 
+#include <QAccessible>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTreeView>
@@ -154,4 +157,36 @@ TEST_F(BrowsingTest, RemovesTheFirstLiveGroupCarryingTheSelectedHeader)
     click("cmbRemoverGrupo");
     EXPECT_EQ(rowsOf(groups), QStringList{"[b]"});
     EXPECT_EQ(saved(), "[b]\r\nz=9\r\n");
+}
+
+TEST_F(BrowsingTest, ShowsTextsOfMegabytesCutShortAndKeepsEveryByte)
+{
+    const QByteArray header = '[' + QByteArray(2 << 20, 'h') + ']';
+    const QByteArray value = QByteArray(40000, 'v');  // longer than a line edit holds by default
+    const QByteArray file = header + "\r\nnome=" + value + "\r\n";
+    load(file);
+    clickRow(groups, 0);
+
+    // The start of each text and an ellipsis; the screen reader reads the same.
+    const QString shownHeader = rowsOf(groups).first();
+    EXPECT_TRUE(shownHeader.startsWith("[hhh") && shownHeader.endsWith(QChar(0x2026))) << shownHeader.size();
+    EXPECT_LT(shownHeader.size(), 2000);
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(entries);
+    ASSERT_TRUE(table && table->tableInterface());
+    const QString shownValue = table->tableInterface()->cellAt(0, 1)->text(QAccessible::Name);
+    EXPECT_TRUE(shownValue.startsWith("vvv") && shownValue.endsWith(QChar(0x2026))) << shownValue.size();
+    EXPECT_EQ(table->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "nome");
+
+    // The input box gets the whole value, and gives it back whole.
+    const SeenInputBox seen = editRow(0, QString(), false);
+    EXPECT_EQ(seen.prefilled.size(), value.size());
+    SeenInputBox unchanged;
+    ModalScript()
+        .then([&](QWidget* box) {
+            unchanged.prefilled = box->findChild<QLineEdit*>()->text();
+            QTest::mouseClick(box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        })
+        .run([&] { doubleClickRow(entries, 0); });
+    EXPECT_EQ(unchanged.prefilled.size(), value.size());
+    EXPECT_EQ(saved(), file.toStdString());
 }
