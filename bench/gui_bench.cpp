@@ -15,7 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 #include <QWidget>
 
 #include <chrono>

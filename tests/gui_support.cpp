@@ -14,7 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -166,7 +166,7 @@ QStringList rowsOf(const QListView* list)
     return rows;
 }
 
-QStringList rowsOf(const QTreeView* list)
+QStringList rowsOf(const QTableView* list)
 {
     QStringList rows;
     for (int i = 0; i < list->model()->rowCount(); ++i)

@@ -15,7 +15,7 @@
 class QAbstractItemView;
 class QListView;
 class QMainWindow;
-class QTreeView;
+class QTableView;
 
 namespace gui_testing {
 
@@ -81,7 +81,7 @@ T* child(QObject* parent, const char* name)
 }
 
 QStringList rowsOf(const QListView* list);
-QStringList rowsOf(const QTreeView* list);  // "name=value"
+QStringList rowsOf(const QTableView* list);  // "name=value"
 QStringList selectedRowsOf(const QAbstractItemView* list);  // their first column
 void clickRow(QAbstractItemView* list, int row);
 void doubleClickRow(QAbstractItemView* list, int row);

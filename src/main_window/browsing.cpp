@@ -9,7 +9,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListView>
-#include <QTreeView>
+#include <QTableView>
 
 #include <limits>
 
@@ -39,6 +39,7 @@ std::optional<QString> askValue(QWidget* parent, const QString& name, const QStr
     QInputDialog box(parent);
     box.setWindowTitle(QStringLiteral("Planora"));
     box.setLabelText(QStringLiteral("Digite o novo valor para ") + name);
+    box.setInputMode(QInputDialog::TextInput);  // makes the line edit
     if (auto* field = box.findChild<QLineEdit*>())
         field->setMaxLength(std::numeric_limits<int>::max());
     box.setTextValue(value);
@@ -51,8 +52,13 @@ std::optional<QString> askValue(QWidget* parent, const QString& name, const QStr
 
 void frmMain::refreshEntries()
 {
+    const std::vector<std::int16_t> groups = document_.FindLiveGroups(selectedHeader(lstGrupos));
+    std::size_t entrySlots = 0;
+    for (const int group : groups)
+        entrySlots += document_.Group(group).Names.size();
     std::vector<EntryRow> rows;
-    for (const int group : document_.FindLiveGroups(selectedHeader(lstGrupos))) {
+    rows.reserve(entrySlots);
+    for (const int group : groups) {
         const modMain::GroupRecord& record = document_.Group(group);
         for (std::size_t k = 0; k < record.Names.size(); ++k) {
             if (record.EntryAlive[k])

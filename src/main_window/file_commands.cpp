@@ -14,7 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QListView>
-#include <QTreeView>
+#include <QTableView>
 
 bool frmMain::AbrirFS9(const QString& path)
 {

@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 
 namespace {
 
@@ -68,7 +68,7 @@ void frmMain::buildControls()
                              twips(120, 6360, 2655, 435));
 
     Frame2 = placed(new QGroupBox(QStringLiteral("Conteúdo"), client), "Frame2", twips(3120, 60, 6615, 6915));
-    lstConteudo = placed(new QTreeView(Frame2), "lstConteudo", twips(240, 360, 6255, 5955));
+    lstConteudo = placed(new QTableView(Frame2), "lstConteudo", twips(240, 360, 6255, 5955));
     cmbNovaEntrada = placed(new QPushButton(QStringLiteral("Nova Entrada"), Frame2), "cmbNovaEntrada",
                             twips(4860, 6360, 1635, 435));
     cmbRemover = placed(new QPushButton(QStringLiteral("Remover entrada"), Frame2), "cmbRemover",
@@ -88,14 +88,21 @@ void frmMain::buildControls()
     lstGrupos->setSelectionMode(QAbstractItemView::SingleSelection);
     lstGrupos->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+    // A table of whole rows, dressed as a report list: column headings, no
+    // grid, no row numbers, Tab leaving the list rather than walking its cells.
     attachEntryRows(lstConteudo, document_);
     lstConteudo->setColumnWidth(0, twips(0, 0, 3500, 0).width());
     lstConteudo->setColumnWidth(1, twips(0, 0, 2000, 0).width());
-    lstConteudo->header()->setStretchLastSection(false);
-    lstConteudo->setRootIsDecorated(false);
-    lstConteudo->setItemsExpandable(false);
-    lstConteudo->setUniformRowHeights(true);
-    lstConteudo->setAllColumnsShowFocus(true);
+    lstConteudo->horizontalHeader()->setStretchLastSection(false);
+    lstConteudo->horizontalHeader()->setSectionsClickable(false);
+    lstConteudo->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lstConteudo->verticalHeader()->hide();
+    lstConteudo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstConteudo->verticalHeader()->setDefaultSectionSize(lstConteudo->fontMetrics().height() + 4);
+    lstConteudo->setShowGrid(false);
+    lstConteudo->setWordWrap(false);
+    lstConteudo->setTabKeyNavigation(false);
+    lstConteudo->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstConteudo->setSelectionMode(QAbstractItemView::SingleSelection);
     lstConteudo->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -149,7 +156,7 @@ void frmMain::bindCommands()
     // A selection made by the program (a cleared list, a removed row) refreshes
     // too, so the entries shown always belong to the selected header.
     connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmMain::refreshEntries);
-    connect(lstConteudo, &QTreeView::doubleClicked, this, &frmMain::editSelectedValue);
+    connect(lstConteudo, &QTableView::doubleClicked, this, &frmMain::editSelectedValue);
     // Each dialog is made afresh, changes the document and the lists itself, and is gone when it closes.
     connect(cmbNovoGrupo, &QPushButton::clicked, this, [this] { frmNovoGrupo(*this).exec(); });
     connect(cmbNovaEntrada, &QPushButton::clicked, this, [this] { frmEntrada(*this).exec(); });

@@ -10,7 +10,7 @@ class QFileDialog;
 class QGroupBox;
 class QListView;
 class QPushButton;
-class QTreeView;
+class QTableView;
 
 // The program's one window: the group headers on the left, the selected
 // header's entries on the right, and every command. The lists show texts only;
@@ -36,7 +36,7 @@ public:
     QPushButton* cmbNovoGrupo;
     QPushButton* cmbRemoverGrupo;
     QGroupBox* Frame2;
-    QTreeView* lstConteudo;
+    QTableView* lstConteudo;
     QPushButton* cmbNovaEntrada;
     QPushButton* cmbRemover;
     QFileDialog* cmd;

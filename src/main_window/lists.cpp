@@ -4,7 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QListView>
-#include <QTreeView>
+#include <QTableView>
 
 #include <algorithm>
 
@@ -127,7 +127,7 @@ GroupRows* groupRows(const QListView* groups)
     return static_cast<GroupRows*>(groups->model());
 }
 
-EntryRows* entryRows(const QTreeView* entries)
+EntryRows* entryRows(const QTableView* entries)
 {
     return static_cast<EntryRows*>(entries->model());
 }
@@ -139,7 +139,7 @@ void attachGroupRows(QListView* groups, const modMain::Document& document)
     groups->setModel(new GroupRows(document, groups));
 }
 
-void attachEntryRows(QTreeView* entries, const modMain::Document& document)
+void attachEntryRows(QTableView* entries, const modMain::Document& document)
 {
     entries->setModel(new EntryRows(document, entries));
 }
@@ -182,29 +182,29 @@ void removeSelectedGroupRow(QListView* groups)
     groups->clearSelection();
 }
 
-void fillEntryRows(QTreeView* entries, std::vector<EntryRow> rows)
+void fillEntryRows(QTableView* entries, std::vector<EntryRow> rows)
 {
     entryRows(entries)->fill(std::move(rows));
 }
 
-void clearEntryRows(QTreeView* entries)
+void clearEntryRows(QTableView* entries)
 {
     entryRows(entries)->fill({});
 }
 
-void appendEntryRow(QTreeView* entries, EntryRow row)
+void appendEntryRow(QTableView* entries, EntryRow row)
 {
     entryRows(entries)->append(row);
 }
 
-bool hasEntryRowNamed(const QTreeView* entries, std::string_view name)
+bool hasEntryRowNamed(const QTableView* entries, std::string_view name)
 {
     const EntryRows* rows = entryRows(entries);
     return std::any_of(rows->rows().begin(), rows->rows().end(),
                        [&](const EntryRow& row) { return rows->text(row.name) == name; });
 }
 
-std::optional<int> selectedEntryRow(const QTreeView* entries)
+std::optional<int> selectedEntryRow(const QTableView* entries)
 {
     const QModelIndexList selected = entries->selectionModel()->selectedRows();
     if (selected.isEmpty())
@@ -212,19 +212,19 @@ std::optional<int> selectedEntryRow(const QTreeView* entries)
     return selected.first().row();
 }
 
-std::string entryRowName(const QTreeView* entries, int row)
+std::string entryRowName(const QTableView* entries, int row)
 {
     const EntryRows* rows = entryRows(entries);
     return std::string(rows->text(rows->row(row).name));
 }
 
-std::string entryRowValue(const QTreeView* entries, int row)
+std::string entryRowValue(const QTableView* entries, int row)
 {
     const EntryRows* rows = entryRows(entries);
     return std::string(rows->text(rows->row(row).value));
 }
 
-void setEntryRowValue(QTreeView* entries, int row, modMain::TextRef value)
+void setEntryRowValue(QTableView* entries, int row, modMain::TextRef value)
 {
     entryRows(entries)->setValue(row, value);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 class QListView;
-class QTreeView;
+class QTableView;
 
 // What the program does with its two lists. A row holds texts only: a group
 // header, or an entry's name and value as they were when the row was made.
@@ -16,7 +16,7 @@ class QTreeView;
 
 // Makes the views show rows of texts of `document`.
 void attachGroupRows(QListView* groups, const modMain::Document& document);
-void attachEntryRows(QTreeView* entries, const modMain::Document& document);
+void attachEntryRows(QTableView* entries, const modMain::Document& document);
 
 // The selected group header, or the empty text when no row is selected.
 std::string selectedHeader(const QListView* groups);
@@ -31,12 +31,12 @@ struct EntryRow {
     modMain::TextRef value;
 };
 
-void fillEntryRows(QTreeView* entries, std::vector<EntryRow> rows);
-void clearEntryRows(QTreeView* entries);
-void appendEntryRow(QTreeView* entries, EntryRow row);
-bool hasEntryRowNamed(const QTreeView* entries, std::string_view name);
+void fillEntryRows(QTableView* entries, std::vector<EntryRow> rows);
+void clearEntryRows(QTableView* entries);
+void appendEntryRow(QTableView* entries, EntryRow row);
+bool hasEntryRowNamed(const QTableView* entries, std::string_view name);
 // The selected row's number, if one is selected.
-std::optional<int> selectedEntryRow(const QTreeView* entries);
-std::string entryRowName(const QTreeView* entries, int row);
-std::string entryRowValue(const QTreeView* entries, int row);
-void setEntryRowValue(QTreeView* entries, int row, modMain::TextRef value);
+std::optional<int> selectedEntryRow(const QTableView* entries);
+std::string entryRowName(const QTableView* entries, int row);
+std::string entryRowValue(const QTableView* entries, int row);
+void setEntryRowValue(QTableView* entries, int row, modMain::TextRef value);

@@ -10,7 +10,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 
 using namespace gui_testing;
 
@@ -51,7 +51,7 @@ protected:
     {
         MainWindowTest::SetUp();
         groups = child<QListView>(window.get(), "lstGrupos");
-        entries = child<QTreeView>(window.get(), "lstConteudo");
+        entries = child<QTableView>(window.get(), "lstConteudo");
     }
 
     // Opens a dialog, fills its text boxes, presses Adicionar, answers the
@@ -93,7 +93,7 @@ protected:
     std::string saved() { return modMain::documentBytes(document); }
 
     QListView* groups = nullptr;
-    QTreeView* entries = nullptr;
+    QTableView* entries = nullptr;
 };
 
 TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderAndNoEnterOrEscape)

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 
 using namespace gui_testing;
 
@@ -24,7 +24,7 @@ protected:
     {
         MainWindowTest::SetUp();
         groups = child<QListView>(window.get(), "lstGrupos");
-        entries = child<QTreeView>(window.get(), "lstConteudo");
+        entries = child<QTableView>(window.get(), "lstConteudo");
     }
 
     std::string saved() { return modMain::documentBytes(document); }
@@ -40,7 +40,7 @@ protected:
     void click(const char* button) { QTest::mouseClick(child<QPushButton>(window.get(), button), Qt::LeftButton); }
 
     QListView* groups = nullptr;
-    QTreeView* entries = nullptr;
+    QTableView* entries = nullptr;
 };
 
 TEST_F(BrowsingTest, ShowsTheLiveEntriesOfEveryGroupWithTheSelectedHeader)
@@ -188,5 +188,5 @@ TEST_F(BrowsingTest, ShowsTextsOfMegabytesCutShortAndKeepsEveryByte)
         })
         .run([&] { doubleClickRow(entries, 0); });
     EXPECT_EQ(unchanged.prefilled.size(), value.size());
-    EXPECT_EQ(saved(), file.toStdString());
+    EXPECT_TRUE(saved() == file.toStdString());  // megabytes: not printed
 }

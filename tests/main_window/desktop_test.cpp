@@ -10,7 +10,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QTranslator>
-#include <QTreeView>
+#include <QTableView>
 #include <QUrl>
 
 using namespace gui_testing;
@@ -128,7 +128,7 @@ TEST_F(DesktopTest, QtsOwnTextsSpeakTheSystemsLanguage)
             chooseMenuItem(window.get(), "menArquivo", "menAbrir");
         });
         ModalScript().then(readButtons(inputBox)).run([&] {
-            doubleClickRow(child<QTreeView>(window.get(), "lstConteudo"), 0);
+            doubleClickRow(child<QTableView>(window.get(), "lstConteudo"), 0);
         });
         return QList<QStringList>{question, fileDialog, inputBox};
     };

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QListView>
-#include <QTreeView>
+#include <QTableView>
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -56,7 +56,7 @@ protected:
     void editFirstValue(const QString& value)
     {
         auto* groups = child<QListView>(window.get(), "lstGrupos");
-        auto* entries = child<QTreeView>(window.get(), "lstConteudo");
+        auto* entries = child<QTableView>(window.get(), "lstConteudo");
         clickRow(groups, 0);
         SeenInputBox seen;
         ModalScript().then(answerInputBox(seen, value, true)).run([&] { doubleClickRow(entries, 0); });

@@ -10,7 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolTip>
-#include <QTreeView>
+#include <QTableView>
 
 #include <cmath>
 
@@ -29,7 +29,7 @@ TEST_F(MainWindowTest, ShowsTheDesignsCaptions)
     for (const auto& [name, caption] : {std::pair{"cmbNovoGrupo", "Adicionar Grupo"}, {"cmbRemoverGrupo", "Remover Grupo"},
                                         {"cmbNovaEntrada", "Nova Entrada"}, {"cmbRemover", "Remover entrada"}})
         EXPECT_EQ(child<QPushButton>(window.get(), name)->text(), QString(caption));
-    auto* entries = child<QTreeView>(window.get(), "lstConteudo");
+    auto* entries = child<QTableView>(window.get(), "lstConteudo");
     EXPECT_EQ(entries->model()->headerData(0, Qt::Horizontal).toString(), "Parâmetro");
     EXPECT_EQ(entries->model()->headerData(1, Qt::Horizontal).toString(), "Valor");
     EXPECT_EQ(entries->columnWidth(0), 233);
@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, SnapsBackWhereTheWindowManagerIgnoresItsSizeAndTheFirstDo
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     ASSERT_EQ(QApplication::focusWidget(), groups);
     QTest::keyClick(groups, Qt::Key_Down);
-    EXPECT_EQ(rowsOf(child<QTreeView>(window.get(), "lstConteudo")), QStringList());
+    EXPECT_EQ(rowsOf(child<QTableView>(window.get(), "lstConteudo")), QStringList());
     ASSERT_EQ(selectedRowsOf(groups).size(), 1);
     EXPECT_EQ(selectedRowsOf(groups).first(), "[a]");
 }
@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, ShowsTextsCutShortWholeInTheirTooltips)
     const QString longValue = QString(300, u'v');
     load(("[curto]\r\n" + longHeader + "\r\nn=" + longValue + "\r\n").toLatin1());
     auto* groups = child<QListView>(window.get(), "lstGrupos");
-    auto* entries = child<QTreeView>(window.get(), "lstConteudo");
+    auto* entries = child<QTableView>(window.get(), "lstConteudo");
     clickRow(groups, 1);
     const auto tooltipAt = [](QAbstractItemView* list, const QModelIndex& index) {
         QToolTip::hideText();
