@@ -34,12 +34,6 @@ std::string_view Document::Value(int group, int entry) const
     return text(Group(group).Values[static_cast<std::size_t>(entry - 1)]);
 }
 
-TextRef Document::fileText(std::string_view inFile) const
-{
-    return {static_cast<std::uint32_t>(inFile.data() - file_.data.get()),
-            static_cast<std::uint32_t>(inFile.size())};
-}
-
 TextRef Document::store(std::string_view text)
 {
     stored_.emplace_back(text);

@@ -86,7 +86,11 @@ public:
 
     // Where a text of the loaded file lies in it; the reader builds its TextRefs
     // from this without copying.
-    TextRef fileText(std::string_view inFile) const;
+    TextRef fileText(std::string_view inFile) const
+    {
+        return {static_cast<std::uint32_t>(inFile.data() - file_.data.get()),
+                static_cast<std::uint32_t>(inFile.size())};
+    }
 
     // Keeps a text for as long as the document lives.
     TextRef store(std::string_view text);

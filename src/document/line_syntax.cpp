@@ -14,7 +14,7 @@ namespace {
 
 // Marks the line ends and the "=" signs of the 64 bytes at `bytes`: bit i
 // stands for bytes[i].
-void markBlock(const char* bytes, std::uint64_t& lineEnds, std::uint64_t& equals)
+[[gnu::always_inline]] inline void markBlock(const char* bytes, std::uint64_t& lineEnds, std::uint64_t& equals)
 {
 #ifdef PLANORA_HAVE_SSE2
     const __m128i cr = _mm_set1_epi8('\r');
@@ -85,14 +85,12 @@ bool ConfigLines::next(ConfigLine& line)
     for (const char* from = pos_;;) {
         const std::uint64_t ahead = ~std::uint64_t(0) << (from - block_);
         const std::uint64_t ends = lineEnds_ & ahead;
-        const char* const lineEnd = ends ? block_ + std::countr_zero(ends) : nullptr;
-        if (const std::uint64_t equals = equals_ & ahead; !firstEquals && equals) {
-            const char* const found = block_ + std::countr_zero(equals);
-            if (!lineEnd || found < lineEnd)
-                firstEquals = found;
-        }
-        if (lineEnd) {
-            stop = lineEnd;
+        // The bytes of this block up to the line end, or all of them when the line goes on.
+        const std::uint64_t inLine = ends ? (ends & (~ends + 1)) - 1 : ~std::uint64_t(0);
+        if (const std::uint64_t equals = equals_ & ahead & inLine; equals && !firstEquals)
+            firstEquals = block_ + std::countr_zero(equals);
+        if (ends) {
+            stop = block_ + std::countr_zero(ends);
             break;
         }
         if (end_ - block_ <= kBlock)
