@@ -46,8 +46,13 @@ FileBytes copyFileBytes(std::string_view bytes);
 
 class Document {
 public:
-    // The largest file whose bytes a TextRef can address.
-    static constexpr std::size_t kMaxFileSize = 0x7FFFFFFF;
+    // The largest file a document is read from. A document costs its file's
+    // bytes and some 17 more for each line, and a line can be as short as two
+    // bytes ("=" and its line end): a file of this size can need 2.5 GiB,
+    // which a desktop has to spare. It is ten times the largest document the
+    // simulator's format sensibly holds (32767 groups of 30 entries, 26 MB),
+    // and well within what a TextRef can address.
+    static constexpr std::size_t kMaxFileSize = std::size_t(256) << 20;
 
     Document() = default;
     explicit Document(FileBytes file);

@@ -205,7 +205,7 @@ TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
         {socket, "É um socket, não um arquivo comum."},
         {"/dev/zero", "É um dispositivo, não um arquivo comum."},
         {folder.path(), systemReason(EISDIR)},
-        {huge, "O arquivo tem mais de 2147483647 bytes."},
+        {huge, "O arquivo tem mais de 268435456 bytes."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readDocument(c.path).error, c.reason) << c.path.toStdString();
