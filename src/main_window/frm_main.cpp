@@ -98,7 +98,8 @@ void frmMain::buildControls()
     lstConteudo->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lstConteudo->verticalHeader()->hide();
     lstConteudo->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lstConteudo->verticalHeader()->setDefaultSectionSize(lstConteudo->fontMetrics().height() + 4);
+    lstConteudo->verticalHeader()->setMinimumSectionSize(1);  // rows as close as a list's
+    lstConteudo->verticalHeader()->setDefaultSectionSize(lstConteudo->fontMetrics().height() + 1);
     lstConteudo->setShowGrid(false);
     lstConteudo->setWordWrap(false);
     lstConteudo->setTabKeyNavigation(false);
