@@ -52,13 +52,24 @@ void frmConjunto::importBlock()
         return;
     // A block goes in whole or not at all: every line is checked before any is applied.
     const std::string text = *modMain::encodeText(block);
-    if (!blockFits(text))
+    HeaderIndex groups = firstLiveGroups(main_.document());
+    if (!blockFits(text, groups))
         return;
-    applyBlock(text);
+    applyBlock(text, groups);
     accept();
 }
 
-bool frmConjunto::blockFits(const std::string& text)
+frmConjunto::HeaderIndex frmConjunto::firstLiveGroups(const modMain::Document& document)
+{
+    HeaderIndex first;
+    for (int position = 1; position <= document.GroupCount(); ++position) {
+        if (const modMain::GroupRecord& group = document.Group(position); group.Alive)
+            first.try_emplace(document.text(group.Header), position);
+    }
+    return first;
+}
+
+bool frmConjunto::blockFits(const std::string& text, const HeaderIndex& groups)
 {
     const modMain::Document& document = main_.document();
     // The entry count each header of the block leads to once the block is in.
@@ -71,11 +82,11 @@ bool frmConjunto::blockFits(const std::string& text)
         if (line.kind == modMain::LineKind::Header) {
             auto [slot, isNew] = entryCounts.try_emplace(line.text, 0);
             if (isNew) {
-                const std::vector<std::int16_t> live = document.FindLiveGroups(line.text);
-                if (live.empty())
+                const auto live = groups.find(line.text);
+                if (live == groups.end())
                     ++newGroups;
                 else
-                    slot->second = document.Group(live.front()).EntryCount();
+                    slot->second = document.Group(live->second).EntryCount();
             }
             target = &slot->second;
         } else if (!target) {
@@ -95,7 +106,7 @@ bool frmConjunto::blockFits(const std::string& text)
     return true;
 }
 
-void frmConjunto::applyBlock(const std::string& text)
+void frmConjunto::applyBlock(const std::string& text, HeaderIndex& groups)
 {
     modMain::Document& document = main_.document();
     modMain::ConfigLines lines(text);
@@ -104,12 +115,12 @@ void frmConjunto::applyBlock(const std::string& text)
     while (lines.next(line)) {
         if (line.kind == modMain::LineKind::Header) {
             clearEntryRows(main_.lstConteudo);
-            const std::vector<std::int16_t> live = document.FindLiveGroups(line.text);
-            if (!live.empty()) {
-                target = live.front();
+            if (const auto live = groups.find(line.text); live != groups.end()) {
+                target = live->second;
             } else {
                 target = *document.AppendGroup(line.text);
                 appendGroupRow(main_.lstGrupos, document.Group(target).Header);
+                groups.emplace(line.text, target);
             }
         } else if (line.kind == modMain::LineKind::Entry) {
             document.AppendEntry(target, line.name, line.value);
