@@ -62,6 +62,7 @@ void frmConjunto::importBlock()
 frmConjunto::HeaderIndex frmConjunto::firstLiveGroups(const modMain::Document& document)
 {
     HeaderIndex first;
+    first.reserve(std::size_t(document.GroupCount()));
     for (int position = 1; position <= document.GroupCount(); ++position) {
         if (const modMain::GroupRecord& group = document.Group(position); group.Alive)
             first.try_emplace(document.text(group.Header), position);
