@@ -12,8 +12,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <unordered_map>
-
 frmConjunto::frmConjunto(frmMain& main)
     : FixedDialog(&main, "frmConjunto", QStringLiteral("Adicionar conjunto"), twips(0, 0, 5925, 4710))
     , main_(main)

@@ -122,11 +122,6 @@ FileContent readFailure(const QString& reason)
     return {std::nullopt, {}, reason};
 }
 
-QString tooLargeReason(std::size_t limit)
-{
-    return QStringLiteral("O arquivo tem mais de %1 bytes.").arg(limit);
-}
-
 // Follows the symbolic links of `path` to the name that the content goes to,
 // which need not exist yet. `info` gets that file's state when it exists.
 std::optional<QByteArray> finalTarget(const QString& path, struct stat& info, bool& exists, int& error)
@@ -212,6 +207,16 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString tooLargeReason(std::size_t limit)
+{
+    return QStringLiteral("O arquivo tem mais de %1 bytes.").arg(limit);
+}
+
+QString outOfMemoryReason()
+{
+    return QStringLiteral("Não há memória suficiente para ler o arquivo.");
+}
+
 bool isReadOnlyFile(const QString& path)
 {
     struct stat info {};
@@ -262,7 +267,7 @@ FileContent readRegularFile(const QString& path, std::size_t limit)
                 return {std::move(bytes), stampOf(after), {}};
         }
     } catch (const std::bad_alloc&) {
-        return readFailure(QStringLiteral("Não há memória suficiente para ler o arquivo."));
+        return readFailure(outOfMemoryReason());
     }
     return readFailure(QStringLiteral("O arquivo mudou enquanto era lido. Tente de novo quando o outro programa "
                                       "terminar de gravá-lo."));

@@ -30,6 +30,10 @@ std::optional<FileStamp> fileStamp(const QString& path);
 // The system's words for an errno value.
 QString systemReason(int error);
 
+// Why a text is not read: longer than `limit` bytes, or more than memory holds.
+QString tooLargeReason(std::size_t limit);
+QString outOfMemoryReason();
+
 // A file whose permission bits allow nobody to write it; root too is kept off it.
 bool isReadOnlyFile(const QString& path);
 

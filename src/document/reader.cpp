@@ -17,11 +17,6 @@ ReadResult lineFailure(std::size_t lineNumber, const QString& reason)
     return failure(QStringLiteral("Linha %1: %2").arg(lineNumber).arg(reason));
 }
 
-QString tooLargeReason()
-{
-    return QStringLiteral("O arquivo tem mais de %1 bytes.").arg(Document::kMaxFileSize);
-}
-
 ReadResult parseLines(FileBytes bytes)
 {
     const std::string_view text(bytes.data.get(), bytes.size);
@@ -75,11 +70,11 @@ ReadResult parseLines(FileBytes bytes)
 ReadResult parseDocument(FileBytes bytes)
 {
     if (bytes.size > Document::kMaxFileSize)
-        return failure(tooLargeReason());
+        return failure(tooLargeReason(Document::kMaxFileSize));
     try {
         return parseLines(std::move(bytes));
     } catch (const std::bad_alloc&) {
-        return failure(QStringLiteral("Não há memória suficiente para ler o arquivo."));
+        return failure(outOfMemoryReason());
     }
 }
 

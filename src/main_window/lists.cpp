@@ -21,33 +21,52 @@ QString shown(std::string_view text)
     return modMain::decodeText(text.substr(0, kShownBytes)) + QChar(0x2026);
 }
 
-class GroupRows : public QAbstractListModel {
+// A row's texts, column by column: a group row is its header, an entry row its name and value.
+modMain::TextRef cell(modMain::TextRef header, int) { return header; }
+modMain::TextRef cell(const EntryRow& entry, int column) { return column == 0 ? entry.name : entry.value; }
+
+// Rows of texts of a document, shown as they were when each row was made.
+template <typename Row>
+class TextRows : public QAbstractTableModel {
 public:
-    GroupRows(const modMain::Document& document, QObject* parent)
-        : QAbstractListModel(parent)
+    TextRows(const modMain::Document& document, QStringList headings, QObject* parent)
+        : QAbstractTableModel(parent)
         , document_(document)
+        , headings_(std::move(headings))
     {
     }
 
     int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+    int columnCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : std::max<int>(1, int(headings_.size()));
+    }
 
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
             return {};
-        return shown(header(index.row()));
+        return shown(text(index.row(), index.column()));
     }
 
-    std::string_view header(int row) const { return document_.text(rows_[std::size_t(row)]); }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= headings_.size())
+            return {};
+        return headings_[section];
+    }
 
-    void fill(std::vector<modMain::TextRef> rows)
+    std::string_view text(int row, int column) const { return document_.text(cell(rows_[std::size_t(row)], column)); }
+    const std::vector<Row>& rows() const { return rows_; }
+
+    void fill(std::vector<Row> rows)
     {
         beginResetModel();
         rows_ = std::move(rows);
         endResetModel();
     }
 
-    void append(modMain::TextRef row)
+    void append(Row row)
     {
         beginInsertRows({}, rowCount({}), rowCount({}));
         rows_.push_back(row);
@@ -61,65 +80,20 @@ public:
         endRemoveRows();
     }
 
-private:
-    const modMain::Document& document_;
-    std::vector<modMain::TextRef> rows_;
-};
-
-class EntryRows : public QAbstractTableModel {
-public:
-    EntryRows(const modMain::Document& document, QObject* parent)
-        : QAbstractTableModel(parent)
-        , document_(document)
+    void set(int row, Row value)
     {
-    }
-
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : int(rows_.size()); }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 2; }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
-            return {};
-        const EntryRow& row = rows_[std::size_t(index.row())];
-        return shown(document_.text(index.column() == 0 ? row.name : row.value));
-    }
-
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
-            return {};
-        return section == 0 ? QStringLiteral("Parâmetro") : QStringLiteral("Valor");
-    }
-
-    const EntryRow& row(int row) const { return rows_[std::size_t(row)]; }
-    std::string_view text(modMain::TextRef ref) const { return document_.text(ref); }
-    const std::vector<EntryRow>& rows() const { return rows_; }
-
-    void fill(std::vector<EntryRow> rows)
-    {
-        beginResetModel();
-        rows_ = std::move(rows);
-        endResetModel();
-    }
-
-    void append(EntryRow row)
-    {
-        beginInsertRows({}, rowCount({}), rowCount({}));
-        rows_.push_back(row);
-        endInsertRows();
-    }
-
-    void setValue(int row, modMain::TextRef value)
-    {
-        rows_[std::size_t(row)].value = value;
-        emit dataChanged(index(row, 1), index(row, 1));
+        rows_[std::size_t(row)] = value;
+        emit dataChanged(index(row, 0), index(row, columnCount({}) - 1));
     }
 
 private:
     const modMain::Document& document_;
-    std::vector<EntryRow> rows_;
+    const QStringList headings_;
+    std::vector<Row> rows_;
 };
+
+using GroupRows = TextRows<modMain::TextRef>;
+using EntryRows = TextRows<EntryRow>;
 
 // The views are only ever given these models, by the attach functions below.
 GroupRows* groupRows(const QListView* groups)
@@ -136,18 +110,18 @@ EntryRows* entryRows(const QTableView* entries)
 
 void attachGroupRows(QListView* groups, const modMain::Document& document)
 {
-    groups->setModel(new GroupRows(document, groups));
+    groups->setModel(new GroupRows(document, {}, groups));
 }
 
 void attachEntryRows(QTableView* entries, const modMain::Document& document)
 {
-    entries->setModel(new EntryRows(document, entries));
+    entries->setModel(new EntryRows(document, {QStringLiteral("Parâmetro"), QStringLiteral("Valor")}, entries));
 }
 
 std::string selectedHeader(const QListView* groups)
 {
     const QModelIndexList selected = groups->selectionModel()->selectedRows();
-    return selected.isEmpty() ? std::string() : std::string(groupRows(groups)->header(selected.first().row()));
+    return selected.isEmpty() ? std::string() : std::string(groupRows(groups)->text(selected.first().row(), 0));
 }
 
 void fillGroupRows(QListView* groups, std::vector<modMain::TextRef> headers)
@@ -167,7 +141,7 @@ bool hasGroupRow(const QListView* groups, std::string_view header)
 {
     const GroupRows* rows = groupRows(groups);
     for (int row = 0; row < rows->rowCount({}); ++row) {
-        if (rows->header(row) == header)
+        if (rows->text(row, 0) == header)
             return true;
     }
     return false;
@@ -200,8 +174,11 @@ void appendEntryRow(QTableView* entries, EntryRow row)
 bool hasEntryRowNamed(const QTableView* entries, std::string_view name)
 {
     const EntryRows* rows = entryRows(entries);
-    return std::any_of(rows->rows().begin(), rows->rows().end(),
-                       [&](const EntryRow& row) { return rows->text(row.name) == name; });
+    for (int row = 0; row < rows->rowCount({}); ++row) {
+        if (rows->text(row, 0) == name)
+            return true;
+    }
+    return false;
 }
 
 std::optional<int> selectedEntryRow(const QTableView* entries)
@@ -214,17 +191,16 @@ std::optional<int> selectedEntryRow(const QTableView* entries)
 
 std::string entryRowName(const QTableView* entries, int row)
 {
-    const EntryRows* rows = entryRows(entries);
-    return std::string(rows->text(rows->row(row).name));
+    return std::string(entryRows(entries)->text(row, 0));
 }
 
 std::string entryRowValue(const QTableView* entries, int row)
 {
-    const EntryRows* rows = entryRows(entries);
-    return std::string(rows->text(rows->row(row).value));
+    return std::string(entryRows(entries)->text(row, 1));
 }
 
 void setEntryRowValue(QTableView* entries, int row, modMain::TextRef value)
 {
-    entryRows(entries)->setValue(row, value);
+    EntryRows* rows = entryRows(entries);
+    rows->set(row, {rows->rows()[std::size_t(row)].name, value});
 }
