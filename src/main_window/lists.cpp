@@ -57,6 +57,16 @@ public:
     }
 
     std::string_view text(int row, int column) const { return document_.text(cell(rows_[std::size_t(row)], column)); }
+
+    // Whether a row's first column reads exactly `text`.
+    bool holds(std::string_view text) const
+    {
+        for (int row = 0; row < rowCount({}); ++row) {
+            if (this->text(row, 0) == text)
+                return true;
+        }
+        return false;
+    }
     const std::vector<Row>& rows() const { return rows_; }
 
     void fill(std::vector<Row> rows)
@@ -139,12 +149,7 @@ void appendGroupRow(QListView* groups, modMain::TextRef header)
 
 bool hasGroupRow(const QListView* groups, std::string_view header)
 {
-    const GroupRows* rows = groupRows(groups);
-    for (int row = 0; row < rows->rowCount({}); ++row) {
-        if (rows->text(row, 0) == header)
-            return true;
-    }
-    return false;
+    return groupRows(groups)->holds(header);
 }
 
 void removeSelectedGroupRow(QListView* groups)
@@ -173,12 +178,7 @@ void appendEntryRow(QTableView* entries, EntryRow row)
 
 bool hasEntryRowNamed(const QTableView* entries, std::string_view name)
 {
-    const EntryRows* rows = entryRows(entries);
-    for (int row = 0; row < rows->rowCount({}); ++row) {
-        if (rows->text(row, 0) == name)
-            return true;
-    }
-    return false;
+    return entryRows(entries)->holds(name);
 }
 
 std::optional<int> selectedEntryRow(const QTableView* entries)
