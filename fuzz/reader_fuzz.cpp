@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> liveContent(const modMain::Document& document)
 {
     std::vector<std::string> content;
-    document.WalkLive([&](std::string_view header) { content.emplace_back(header); },
+    document.walkLive([&](std::string_view header) { content.emplace_back(header); },
                       [&](std::string_view name, std::string_view value) {
                           content.emplace_back(name);
                           content.back() += '\0';

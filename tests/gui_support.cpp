@@ -3,18 +3,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QListView>
+#include <QAbstractItemView>
+#include <QPushButton>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QTableView>
 
 #include <algorithm>
 
@@ -132,21 +130,46 @@ ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool c
     };
 }
 
-void chooseMenuItem(QMainWindow* window, const char* menuName, const char* itemName)
+void chooseMenuItem(QMainWindow* window, const char* itemName)
 {
     QMenuBar* bar = window->menuBar();
-    auto* menu = child<QMenu>(window, menuName);
     auto* item = child<QAction>(window, itemName);
-    if (!menu->actions().contains(item))
+    QMenu* menu = nullptr;
+    for (QAction* top : bar->actions()) {
+        if (top->menu() && top->menu()->actions().contains(item))
+            menu = top->menu();
+    }
+    if (!menu) {
+        ADD_FAILURE() << itemName << " is in no menu";
         return;
+    }
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     if (!QTest::qWaitFor([menu] { return menu->isVisible(); })) {
-        ADD_FAILURE() << menuName << " did not open";
+        ADD_FAILURE() << menu->objectName().toStdString() << " did not open";
         return;
     }
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
     if (menu->isVisible())  // a disabled item leaves it open
         menu->close();
+}
+
+ScopedVariable::ScopedVariable(const char* name, const QByteArray& value)
+    : name_(name)
+    , wasSet_(qEnvironmentVariableIsSet(name))
+    , value_(qgetenv(name))
+{
+    if (value.isEmpty())
+        qunsetenv(name);
+    else
+        qputenv(name, value);
+}
+
+ScopedVariable::~ScopedVariable()
+{
+    if (wasSet_)
+        qputenv(name_, value_);
+    else
+        qunsetenv(name_);
 }
 
 namespace {
@@ -158,20 +181,28 @@ QString cell(const QAbstractItemView* list, int row, int column)
 
 }  // namespace
 
-QStringList rowsOf(const QListView* list)
+QStringList rowsOf(const QAbstractItemView* list)
 {
     QStringList rows;
-    for (int i = 0; i < list->model()->rowCount(); ++i)
-        rows.append(cell(list, i, 0));
+    for (int i = 0; i < list->model()->rowCount(); ++i) {
+        QStringList columns;
+        for (int column = 0; column < list->model()->columnCount(); ++column)
+            columns.append(cell(list, i, column));
+        rows.append(columns.join(u'='));
+    }
     return rows;
 }
 
-QStringList rowsOf(const QTableView* list)
+bool showsColour(QWidget* widget, const QColor& colour)
 {
-    QStringList rows;
-    for (int i = 0; i < list->model()->rowCount(); ++i)
-        rows.append(cell(list, i, 0) + u'=' + cell(list, i, 1));
-    return rows;
+    const QImage image = widget->grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == colour)
+                return true;
+        }
+    }
+    return false;
 }
 
 QStringList selectedRowsOf(const QAbstractItemView* list)
@@ -192,11 +223,6 @@ void doubleClickRow(QAbstractItemView* list, int row)
     // A real double-click: the press selects the row, the double-click edits it.
     clickRow(list, row);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    ASSERT_TRUE(test_files::writeFile(path, bytes)) << path.toStdString();
 }
 
 }  // namespace gui_testing

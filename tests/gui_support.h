@@ -13,9 +13,7 @@
 #include <functional>
 
 class QAbstractItemView;
-class QListView;
 class QMainWindow;
-class QTableView;
 
 namespace gui_testing {
 
@@ -64,8 +62,23 @@ ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool c
 // can type it, pasted otherwise (line breaks, other scripts), deleted when empty.
 void enterText(QWidget* field, const QString& text);
 
-// Opens a menu of the menu bar with the mouse and clicks one of its items.
-void chooseMenuItem(QMainWindow* window, const char* menu, const char* item);
+// Opens the menu of the menu bar that holds the item with the mouse and clicks the item.
+void chooseMenuItem(QMainWindow* window, const char* item);
+
+// Sets an environment variable (an empty value unsets it) and puts it back as
+// it was when this goes out of scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const QByteArray& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    bool wasSet_;
+    QByteArray value_;
+};
 
 // The child of `parent` with this object name and type. When there is none,
 // the test fails and gets a detached stand-in, so that it goes on to its end
@@ -80,13 +93,14 @@ T* child(QObject* parent, const char* name)
     return standIn;
 }
 
-QStringList rowsOf(const QListView* list);
-QStringList rowsOf(const QTableView* list);  // "name=value"
+QStringList rowsOf(const QAbstractItemView* list);  // the columns joined by "="
 QStringList selectedRowsOf(const QAbstractItemView* list);  // their first column
 void clickRow(QAbstractItemView* list, int row);
+// Whether any pixel of the widget as drawn has exactly this colour.
+bool showsColour(QWidget* widget, const QColor& colour);
 void doubleClickRow(QAbstractItemView* list, int row);
 
 using test_files::contentOf;
-void writeFile(const QString& path, const QByteArray& bytes);
+using test_files::writeFile;
 
 }  // namespace gui_testing

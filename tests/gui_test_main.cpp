@@ -1,6 +1,6 @@
 // Runs GoogleTest tests that drive real widgets. The application object is made
 // only when tests run, so listing them needs no display.
-#include "resources/program_icon.h"
+#include "form_kit/program_icon.h"
 
 #include <QApplication>
 

@@ -1,21 +1,21 @@
 #include "dialogs/frm_entrada.h"
 
-#include "document/text_codec.h"
-#include "main_window/form_style.h"
-#include "main_window/frm_main.h"
-#include "main_window/lists.h"
-#include "main_window/messages.h"
+#include "document/document_editor.h"
+#include "form_kit/form_layout.h"
+#include "form_kit/frame_caption.h"
+#include "form_kit/messages.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <algorithm>
-
-frmEntrada::frmEntrada(frmMain& main)
-    : FixedDialog(&main, "frmEntrada", QStringLiteral("Adicionar Entrada"), twips(0, 0, 5490, 1755))
-    , main_(main)
+frmEntrada::frmEntrada(QWidget* parent, modMain::DocumentEditor& document, std::string selectedHeader,
+                       std::function<bool(std::string_view)> isShown)
+    : FixedDialog(parent, "frmEntrada", QStringLiteral("Adicionar Entrada"), twips(0, 0, 5490, 1755))
+    , document_(document)
+    , selectedHeader_(std::move(selectedHeader))
+    , isShown_(std::move(isShown))
 {
     Frame1 = placed(new QGroupBox(QStringLiteral("Informações"), this), "Frame1", twips(60, 60, 5355, 1155));
     setFrameCaptionRed(Frame1);
@@ -43,30 +43,15 @@ frmEntrada::frmEntrada(frmMain& main)
 
 void frmEntrada::addEntry()
 {
-    const QString name = txtParametro->text();
-    const QString value = txtValor->text();
-    if (!acceptEntry(this, name, value))
+    const std::optional<EncodedEntry> entry = acceptEntry(this, txtParametro->text(), txtValor->text());
+    if (!entry)
         return;
     // Names are compared with the rows the entry list shows.
-    const std::string nameText = *modMain::encodeText(name);
-    if (hasEntryRowNamed(main_.lstConteudo, nameText)) {
+    if (isShown_(entry->name)) {
         showInformation(this, QStringLiteral("Parâmetro já existente"),
                         QStringLiteral("Já existe um parâmetro com esse mesmo nome"));
         return;
     }
-
-    modMain::Document& document = main_.document();
-    const std::vector<std::int16_t> groups = document.FindLiveGroups(selectedHeader(main_.lstGrupos));
-    // Every group of the header takes the entry, or none does.
-    if (std::any_of(groups.begin(), groups.end(),
-                    [&](int group) { return document.Group(group).EntryCount() == modMain::kMaxSlots; })) {
-        showEntryLimit(this);
-        return;
-    }
-    const std::string valueText = *modMain::encodeText(value);
-    for (const int group : groups) {
-        const std::size_t added = std::size_t(*document.AppendEntry(group, nameText, valueText) - 1);
-        const modMain::GroupRecord& record = document.Group(group);
-        appendEntryRow(main_.lstConteudo, {record.Names[added], record.Values[added]});
-    }
+    // With no group selected there is nothing to add to, and nothing is said.
+    showRefusal(this, document_.addEntry(selectedHeader_, entry->name, entry->value));
 }

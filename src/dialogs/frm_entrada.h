@@ -1,19 +1,27 @@
 #pragma once
 
-#include "dialogs/fixed_dialog.h"
+#include "form_kit/fixed_dialog.h"
 
-class frmMain;
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace modMain {
+class DocumentEditor;
+}
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 
 // Adds an entry to every live group carrying the selected header, unless the
-// entry list already shows its name. Stays open for the next entry.
+// entry list already shows its name (`isShown` tells). Stays open for the next entry.
 class frmEntrada : public FixedDialog {
     Q_OBJECT
 
 public:
-    explicit frmEntrada(frmMain& main);
+    frmEntrada(QWidget* parent, modMain::DocumentEditor& document, std::string selectedHeader,
+               std::function<bool(std::string_view)> isShown);
 
     QGroupBox* Frame1;
     QLabel* Label1;
@@ -26,5 +34,7 @@ public:
 private:
     void addEntry();
 
-    frmMain& main_;
+    modMain::DocumentEditor& document_;
+    const std::string selectedHeader_;
+    std::function<bool(std::string_view)> isShown_;
 };

@@ -1,18 +1,19 @@
 #include "dialogs/frm_novo_grupo.h"
 
-#include "document/text_codec.h"
-#include "main_window/form_style.h"
-#include "main_window/frm_main.h"
-#include "main_window/lists.h"
-#include "main_window/messages.h"
+#include "document/document_editor.h"
+#include "form_kit/form_layout.h"
+#include "form_kit/frame_caption.h"
+#include "form_kit/messages.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
-frmNovoGrupo::frmNovoGrupo(frmMain& main)
-    : FixedDialog(&main, "frmNovoGrupo", QStringLiteral("Adicionar Grupo"), twips(0, 0, 5175, 1455))
-    , main_(main)
+frmNovoGrupo::frmNovoGrupo(QWidget* parent, modMain::DocumentEditor& document,
+                           std::function<bool(std::string_view)> isListed)
+    : FixedDialog(parent, "frmNovoGrupo", QStringLiteral("Adicionar Grupo"), twips(0, 0, 5175, 1455))
+    , document_(document)
+    , isListed_(std::move(isListed))
 {
     Frame1 = placed(new QGroupBox(QStringLiteral("Digite o nome do grupo"), this), "Frame1", twips(60, 60, 5055, 855));
     setFrameCaptionRed(Frame1);
@@ -31,22 +32,17 @@ frmNovoGrupo::frmNovoGrupo(frmMain& main)
 
 void frmNovoGrupo::addGroup()
 {
-    const QString header = u'[' + txtGrupo->text() + u']';
-    if (!acceptLineText(this, header))
+    const std::optional<std::string> header = acceptLineText(this, u'[' + txtGrupo->text() + u']');
+    if (!header)
         return;
-    // The header is compared with what the list shows, so a removed group's header is free again.
-    const std::string headerText = *modMain::encodeText(header);
-    if (hasGroupRow(main_.lstGrupos, headerText)) {
+    // Compared with what the list shows, so a removed group's header is free again.
+    if (isListed_(*header)) {
         showInformation(this, QStringLiteral("Grupo já existente"),
                         QStringLiteral("Já existe um grupo com esse mesmo nome"));
         return;
     }
-    modMain::Document& document = main_.document();
-    const std::optional<std::int16_t> added = document.AppendGroup(headerText);
-    if (!added) {
-        showGroupLimit(this);
-        return;
-    }
-    appendGroupRow(main_.lstGrupos, document.Group(*added).Header);
-    accept();
+    const modMain::EditOutcome outcome = document_.addGroup(*header);
+    showRefusal(this, outcome);
+    if (outcome == modMain::EditOutcome::Done)
+        accept();
 }

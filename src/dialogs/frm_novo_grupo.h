@@ -1,18 +1,24 @@
 #pragma once
 
-#include "dialogs/fixed_dialog.h"
+#include "form_kit/fixed_dialog.h"
 
-class frmMain;
+#include <functional>
+#include <string_view>
+
+namespace modMain {
+class DocumentEditor;
+}
+
 class QGroupBox;
 class QLineEdit;
 
 // Adds one empty group whose header is the typed name in brackets, unless the
-// group list already shows that header.
+// group list already shows that header (`isListed` tells).
 class frmNovoGrupo : public FixedDialog {
     Q_OBJECT
 
 public:
-    explicit frmNovoGrupo(frmMain& main);
+    frmNovoGrupo(QWidget* parent, modMain::DocumentEditor& document, std::function<bool(std::string_view)> isListed);
 
     QGroupBox* Frame1;
     QLineEdit* txtGrupo;
@@ -22,5 +28,6 @@ public:
 private:
     void addGroup();
 
-    frmMain& main_;
+    modMain::DocumentEditor& document_;
+    std::function<bool(std::string_view)> isListed_;
 };

@@ -1,8 +1,9 @@
 #include "dialogs/frm_sobre.h"
 
 #include "dialogs/build_facts.h"
-#include "main_window/form_style.h"
-#include "resources/program_icon.h"
+#include "form_kit/form_layout.h"
+#include "form_kit/frame_caption.h"
+#include "form_kit/program_icon.h"
 
 #include <QGroupBox>
 #include <QLabel>

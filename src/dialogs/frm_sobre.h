@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/fixed_dialog.h"
+#include "form_kit/fixed_dialog.h"
 
 class QGroupBox;
 class QLabel;

@@ -24,44 +24,13 @@ std::string_view Document::text(TextRef ref) const
     return {file_.data.get() + ref.start, ref.size};
 }
 
-std::string_view Document::Name(int group, int entry) const
-{
-    return text(Group(group).Names[static_cast<std::size_t>(entry - 1)]);
-}
-
-std::string_view Document::Value(int group, int entry) const
-{
-    return text(Group(group).Values[static_cast<std::size_t>(entry - 1)]);
-}
-
 TextRef Document::store(std::string_view text)
 {
     stored_.emplace_back(text);
-    return {kStoredFlag | static_cast<std::uint32_t>(stored_.size() - 1),
-            static_cast<std::uint32_t>(text.size())};
+    return {kStoredFlag | static_cast<std::uint32_t>(stored_.size() - 1), static_cast<std::uint32_t>(text.size())};
 }
 
-std::optional<std::int16_t> Document::AppendGroup(std::string_view header)
-{
-    if (Groups.size() >= kMaxSlots)
-        return std::nullopt;
-    GroupRecord& group = Groups.emplace_back();
-    group.Header = store(header);
-    return GroupCount();
-}
-
-std::optional<std::int16_t> Document::AppendEntry(int group, std::string_view name, std::string_view value)
-{
-    GroupRecord& record = Group(group);
-    if (record.Names.size() >= kMaxSlots)
-        return std::nullopt;
-    record.Names.push_back(store(name));
-    record.Values.push_back(store(value));
-    record.EntryAlive.push_back(true);
-    return record.EntryCount();
-}
-
-std::vector<std::int16_t> Document::FindLiveGroups(std::string_view header) const
+std::vector<std::int16_t> Document::findLiveGroups(std::string_view header) const
 {
     std::vector<std::int16_t> found;
     for (std::size_t i = 0; i < Groups.size(); ++i) {
@@ -71,9 +40,9 @@ std::vector<std::int16_t> Document::FindLiveGroups(std::string_view header) cons
     return found;
 }
 
-std::int16_t Document::FindLiveEntry(int group, std::string_view name) const
+std::int16_t Document::findLiveEntry(int group, std::string_view name) const
 {
-    const GroupRecord& record = Group(group);
+    const GroupRecord& record = this->group(group);
     for (std::size_t k = 0; k < record.Names.size(); ++k) {
         if (record.EntryAlive[k] && text(record.Names[k]) == name)
             return static_cast<std::int16_t>(k + 1);
@@ -81,14 +50,50 @@ std::int16_t Document::FindLiveEntry(int group, std::string_view name) const
     return 0;
 }
 
-void Document::SetValue(int group, int entry, TextRef value)
+std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
 {
-    Group(group).Values[static_cast<std::size_t>(entry - 1)] = value;
+    const std::vector<std::int16_t> groups = findLiveGroups(header);
+    std::size_t slots = 0;
+    for (const int position : groups)
+        slots += group(position).Names.size();
+    std::vector<LiveEntry> entries;
+    entries.reserve(slots);
+    for (const std::int16_t position : groups) {
+        const GroupRecord& record = group(position);
+        for (std::size_t k = 0; k < record.Names.size(); ++k) {
+            if (record.EntryAlive[k])
+                entries.push_back({{position, static_cast<std::int16_t>(k + 1)}, record.Names[k], record.Values[k]});
+        }
+    }
+    return entries;
 }
 
-void Document::RemoveEntry(int group, int entry)
+std::optional<EntryPosition> Document::firstLiveEntryNamed(std::string_view header, std::string_view name) const
 {
-    Group(group).EntryAlive[static_cast<std::size_t>(entry - 1)] = false;
+    for (const std::int16_t position : findLiveGroups(header)) {
+        if (const std::int16_t entry = findLiveEntry(position, name))
+            return EntryPosition{position, entry};
+    }
+    return std::nullopt;
+}
+
+std::int16_t Document::firstLiveGroup(std::string_view header) const
+{
+    for (std::size_t i = 0; i < Groups.size(); ++i) {
+        if (Groups[i].Alive && text(Groups[i].Header) == header)
+            return static_cast<std::int16_t>(i + 1);
+    }
+    return 0;
+}
+
+void Document::setValue(EntryPosition at, TextRef value)
+{
+    group(at.group).Values[static_cast<std::size_t>(at.entry - 1)] = value;
+}
+
+void Document::removeEntry(EntryPosition at)
+{
+    group(at.group).EntryAlive[static_cast<std::size_t>(at.entry - 1)] = false;
 }
 
 }  // namespace modMain

@@ -24,6 +24,22 @@ inline constexpr int kMaxSlots = 32767;
 struct TextRef {
     std::uint32_t start = 0;  // the top bit marks a text stored since the load
     std::uint32_t size = 0;
+
+    bool operator==(const TextRef&) const = default;
+};
+
+struct EntryPosition {
+    std::int16_t group = 0;
+    std::int16_t entry = 0;
+
+    bool operator==(const EntryPosition&) const = default;
+};
+
+// A live entry as the lists show it: where it is, its name and its value.
+struct LiveEntry {
+    EntryPosition at;
+    TextRef name;
+    TextRef value;
 };
 
 struct GroupRecord {
@@ -61,33 +77,32 @@ public:
     std::vector<GroupRecord> Groups;
 
     std::int16_t GroupCount() const { return static_cast<std::int16_t>(Groups.size()); }
-    GroupRecord& Group(int position) { return Groups[static_cast<std::size_t>(position - 1)]; }
-    const GroupRecord& Group(int position) const { return Groups[static_cast<std::size_t>(position - 1)]; }
+    GroupRecord& group(int position) { return Groups[static_cast<std::size_t>(position - 1)]; }
+    const GroupRecord& group(int position) const { return Groups[static_cast<std::size_t>(position - 1)]; }
 
     std::string_view text(TextRef ref) const;
-    std::string_view Name(int group, int entry) const;
-    std::string_view Value(int group, int entry) const;
-
-    // The new position, or nothing when the document or the group is full
-    // (then nothing has changed).
-    std::optional<std::int16_t> AppendGroup(std::string_view header);
-    std::optional<std::int16_t> AppendEntry(int group, std::string_view name, std::string_view value);
 
     // Live groups whose header is exactly `header`, in ascending position.
-    std::vector<std::int16_t> FindLiveGroups(std::string_view header) const;
+    std::vector<std::int16_t> findLiveGroups(std::string_view header) const;
     // The first live entry of the group named exactly `name`, or 0.
-    std::int16_t FindLiveEntry(int group, std::string_view name) const;
+    std::int16_t findLiveEntry(int group, std::string_view name) const;
 
-    void SetValue(int group, int entry, std::string_view value) { SetValue(group, entry, store(value)); }
-    // The same for a text the document already keeps.
-    void SetValue(int group, int entry, TextRef value);
-    void RemoveGroup(int group) { Group(group).Alive = false; }
-    void RemoveEntry(int group, int entry);
+    // What the window asks of the document, by the texts its lists show.
+    // The live entries of every live group carrying `header`, the groups in position order.
+    std::vector<LiveEntry> liveEntriesOf(std::string_view header) const;
+    // The first of them named exactly `name`.
+    std::optional<EntryPosition> firstLiveEntryNamed(std::string_view header, std::string_view name) const;
+    // The first live group carrying `header`, or 0.
+    std::int16_t firstLiveGroup(std::string_view header) const;
+
+    void setValue(EntryPosition at, TextRef value);
+    void removeGroup(int group) { this->group(group).Alive = false; }
+    void removeEntry(EntryPosition at);
 
     // Calls onHeader(header) for each live group in position order, followed by
     // onEntry(name, value) for each of its live entries in position order.
     template <typename OnHeader, typename OnEntry>
-    void WalkLive(OnHeader&& onHeader, OnEntry&& onEntry) const;
+    void walkLive(OnHeader&& onHeader, OnEntry&& onEntry) const;
 
     // Where a text of the loaded file lies in it; the reader builds its TextRefs
     // from this without copying.
@@ -109,7 +124,7 @@ private:
 };
 
 template <typename OnHeader, typename OnEntry>
-void Document::WalkLive(OnHeader&& onHeader, OnEntry&& onEntry) const
+void Document::walkLive(OnHeader&& onHeader, OnEntry&& onEntry) const
 {
     for (const GroupRecord& group : Groups) {
         if (!group.Alive)

@@ -177,17 +177,22 @@ SaveResult replaceFailure(const QString& reason)
     return {false, {}, reason};
 }
 
+// Hands the content to the file; `error` gets the system's reason when a write fails.
+bool writeContent(int fd, const ContentSource& content, int& error)
+{
+    return content([fd, &error](std::string_view piece) {
+        if (writeAll(fd, piece))
+            return true;
+        error = errno;
+        return false;
+    });
+}
+
 SaveResult writeInPlace(const QByteArray& target, const ContentSource& content)
 {
     Descriptor file(::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     int error = 0;
-    const auto sink = [&](std::string_view piece) {
-        if (writeAll(file.get(), piece))
-            return true;
-        error = errno;
-        return false;
-    };
-    if (file.get() < 0 || !content(sink) || !file.close())
+    if (file.get() < 0 || !writeContent(file.get(), content, error) || !file.close())
         return replaceFailure(systemReason(error ? error : errno));
     return {true, {}, {}};
 }
@@ -311,13 +316,7 @@ SaveResult replaceFile(const QString& path, const ContentSource& content)
         return fail(errno);
     }
 
-    const auto sink = [&](std::string_view piece) {
-        if (writeAll(file.get(), piece))
-            return true;
-        error = errno;
-        return false;
-    };
-    if (!content(sink))
+    if (!writeContent(file.get(), content, error))
         return fail(error);
     struct stat written {};
     if (::fsync(file.get()) != 0 || ::fstat(file.get(), &written) != 0 || !file.close())

@@ -18,7 +18,7 @@ bool streamDocument(const Document& document, const ByteSink& sink)
             piece.clear();
         }
     };
-    document.WalkLive(
+    document.walkLive(
         [&](std::string_view header) {
             piece.append(header).append("\r\n");
             flushIfFull();

@@ -1,12 +1,10 @@
 #include "main_window/frm_main.h"
 
-#include "dialogs/frm_conjunto.h"
-#include "dialogs/frm_entrada.h"
-#include "dialogs/frm_novo_grupo.h"
 #include "dialogs/frm_sobre.h"
-#include "main_window/form_style.h"
-#include "main_window/lists.h"
-#include "main_window/whole_text_tooltips.h"
+#include "form_kit/form_layout.h"
+#include "form_kit/frame_caption.h"
+#include "form_kit/whole_text_tooltips.h"
+#include "main_window/text_rows.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -25,9 +23,11 @@ constexpr QRect kClientArea = twips(0, 0, 9795, 7020);
 
 }  // namespace
 
-frmMain::frmMain(modMain::Document& document, QWidget* parent)
+frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     : QMainWindow(parent)
     , document_(document)
+    , groupRows_(new GroupRows(document.document(), this))
+    , entryRows_(new EntryRows(document.document(), this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Planora"));
@@ -83,14 +83,14 @@ void frmMain::buildControls()
     lstConteudo->setItemDelegate(new WholeTextTooltips(lstConteudo));
 
     // Rows of one height lay out at once, however many there are.
-    attachGroupRows(lstGrupos, document_);
+    lstGrupos->setModel(groupRows_);
     lstGrupos->setUniformItemSizes(true);
     lstGrupos->setSelectionMode(QAbstractItemView::SingleSelection);
     lstGrupos->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     // A table of whole rows, dressed as a report list: column headings, no
     // grid, no row numbers, Tab leaving the list rather than walking its cells.
-    attachEntryRows(lstConteudo, document_);
+    lstConteudo->setModel(entryRows_);
     lstConteudo->setColumnWidth(0, twips(0, 0, 3500, 0).width());
     lstConteudo->setColumnWidth(1, twips(0, 0, 2000, 0).width());
     lstConteudo->horizontalHeader()->setStretchLastSection(false);
@@ -158,10 +158,17 @@ void frmMain::bindCommands()
     // too, so the entries shown always belong to the selected header.
     connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmMain::refreshEntries);
     connect(lstConteudo, &QTableView::doubleClicked, this, &frmMain::editSelectedValue);
-    // Each dialog is made afresh, changes the document and the lists itself, and is gone when it closes.
-    connect(cmbNovoGrupo, &QPushButton::clicked, this, [this] { frmNovoGrupo(*this).exec(); });
-    connect(cmbNovaEntrada, &QPushButton::clicked, this, [this] { frmEntrada(*this).exec(); });
-    connect(menSequencia, &QAction::triggered, this, [this] { frmConjunto(*this).exec(); });
+    connect(&document_, &modMain::DocumentEditor::aboutToReplace, this, [this] {
+        // The rows hold texts of the document being replaced: they go first.
+        entryRows_->fill({});
+        groupRows_->fill({});
+    });
+    connect(&document_, &modMain::DocumentEditor::replaced, this, &frmMain::listEveryHeader);
+    connect(&document_, &modMain::DocumentEditor::changed, this, &frmMain::followChange);
+
+    connect(cmbNovoGrupo, &QPushButton::clicked, this, &frmMain::addGroup);
+    connect(cmbNovaEntrada, &QPushButton::clicked, this, &frmMain::addEntries);
+    connect(menSequencia, &QAction::triggered, this, &frmMain::importSequence);
     connect(menSobre, &QAction::triggered, this, [this] { frmSobre(this).exec(); });
     connect(cmbRemoverGrupo, &QPushButton::clicked, this, &frmMain::removeSelectedGroup);
     connect(cmbRemover, &QPushButton::clicked, this, &frmMain::removeSelectedEntry);

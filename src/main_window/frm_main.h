@@ -1,10 +1,15 @@
 #pragma once
 
-#include "document/document.h"
+#include "document/document_editor.h"
 #include "document/file_access.h"
 
 #include <QMainWindow>
 
+#include <optional>
+#include <string>
+
+class EntryRows;
+class GroupRows;
 class QAction;
 class QFileDialog;
 class QGroupBox;
@@ -15,12 +20,13 @@ class QTableView;
 // The program's one window: the group headers on the left, the selected
 // header's entries on the right, and every command. The lists show texts only;
 // each command finds its groups and entries again by comparing those texts
-// exactly with the document.
+// exactly with the document, changes the document through its editor, and the
+// lists follow what the editor reports.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmMain(modMain::Document& document, QWidget* parent = nullptr);
+    explicit frmMain(modMain::DocumentEditor& document, QWidget* parent = nullptr);
 
     // Loads the file at `path` into the document and lists its headers. When it
     // cannot be read, tells the user why and changes nothing.
@@ -28,7 +34,6 @@ public:
     // Opens a file as the Open command does: loaded, and named in the caption.
     void openPath(const QString& path);
 
-    modMain::Document& document() { return document_; }
     const QString& CurrentFile() const { return CurrentFile_; }
 
     QGroupBox* Frame1;
@@ -59,17 +64,28 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Shows the live entries of every live group carrying the selected header.
-    void refreshEntries();
-
     void buildControls();
     void buildMenus();
     void bindCommands();
+
+    // The lists, following the document.
+    void listEveryHeader();
+    void followChange(const modMain::Change& change, modMain::ChangeEvent event);
+    // Shows the live entries of every live group carrying the selected header.
+    void refreshEntries();
+    // The selected group header, or the empty text when no row is selected.
+    std::string selectedHeader() const;
+    std::optional<int> selectedEntryRow() const;
 
     // Browsing and editing.
     void editSelectedValue();
     void removeSelectedEntry();
     void removeSelectedGroup();
+
+    // The dialogs.
+    void addGroup();
+    void addEntries();
+    void importSequence();
 
     // The simulator's own file.
     void locateFS9();
@@ -89,7 +105,9 @@ private:
     bool mayReplace(const QString& path);
     void saveKeepingBaseline(const QString& path);
 
-    modMain::Document& document_;
+    modMain::DocumentEditor& document_;
+    GroupRows* groupRows_;
+    EntryRows* entryRows_;
     QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.

@@ -15,11 +15,26 @@ namespace modMain::testing {
 inline std::vector<std::string> liveContent(const Document& document)
 {
     std::vector<std::string> content;
-    document.WalkLive([&](std::string_view header) { content.push_back("H " + std::string(header)); },
+    document.walkLive([&](std::string_view header) { content.push_back("H " + std::string(header)); },
                       [&](std::string_view name, std::string_view value) {
                           content.push_back("E " + std::string(name) + " | " + std::string(value));
                       });
     return content;
+}
+
+// Every slot, removed ones included: "+" or "-" for the live flag, then
+// "G " + header or "E " + name + " | " + value.
+inline std::vector<std::string> allSlots(const Document& document)
+{
+    std::vector<std::string> all;
+    for (const GroupRecord& group : document.Groups) {
+        all.push_back((group.Alive ? "+G " : "-G ") + std::string(document.text(group.Header)));
+        for (std::size_t k = 0; k < group.Names.size(); ++k) {
+            all.push_back((group.EntryAlive[k] ? "+E " : "-E ") + std::string(document.text(group.Names[k])) +
+                            " | " + std::string(document.text(group.Values[k])));
+        }
+    }
+    return all;
 }
 
 inline Document parsed(std::string_view text)

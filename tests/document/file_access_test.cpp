@@ -5,7 +5,7 @@
 #include "document_support.h"
 #include "test_files.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,34 +17,18 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace modMain {
 namespace {
 
+using test_files::contentOf;
+using test_files::entriesOf;
+using test_files::nameOf;
+using test_files::statOf;
+using test_files::writeFile;
 using testing::parsed;
-
-QByteArray nameOf(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
-struct stat statOf(const QString& path)
-{
-    struct stat info {};
-    EXPECT_EQ(::stat(nameOf(path).constData(), &info), 0) << path.toStdString();
-    return info;
-}
-
-QStringList entriesOf(const QTemporaryDir& folder)
-{
-    return QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-}
 
 // A document of many pieces' worth of lines, every byte value in its values.
 Document largeDocument()
@@ -70,24 +54,44 @@ void makeSocket(const QString& path)
     ::close(fd);
 }
 
+mode_t modeOf(const QString& path)
+{
+    return statOf(path).st_mode & 07777;
+}
+
 TEST(SafeSave, ReplacesTheFileInOneStepAndRoundTripsLargeContent)
 {
     QTemporaryDir folder;
     const QString target = folder.filePath("fs9.cfg");
     const QString otherName = folder.filePath("outro-nome.cfg");
-    ASSERT_TRUE(test_files::writeFile(target, "antigo\r\n"));
+    writeFile(target, "antigo\r\n");
     ASSERT_EQ(::link(nameOf(target).constData(), nameOf(otherName).constData()), 0);
 
     const Document document = largeDocument();
     const SaveResult result = saveDocument(document, target);
     ASSERT_TRUE(result.saved) << result.error.toStdString();
     // A new file took the name: the old one, still reachable by its other name, is untouched.
-    EXPECT_EQ(test_files::contentOf(otherName), "antigo\r\n");
-    const std::string written = test_files::contentOf(target).toStdString();
+    EXPECT_EQ(contentOf(otherName), "antigo\r\n");
+    const std::string written = contentOf(target).toStdString();
     EXPECT_EQ(written, documentBytes(document));
     EXPECT_EQ(documentBytes(parsed(written)), written);
     EXPECT_EQ(result.stamp, fileStamp(target));
-    EXPECT_EQ(entriesOf(folder), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
+
+    // A symbolic link stays a link; its target gets the content.
+    const QString link = folder.filePath("link.cfg");
+    ASSERT_TRUE(QFile::link("fs9.cfg", link));
+    EXPECT_TRUE(saveDocument(Document(), link).saved);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(contentOf(target), "");
+
+    // A new file gets what the umask leaves of read and write for all.
+    const mode_t mask = ::umask(027);
+    const QString created = folder.filePath("novo.cfg");
+    EXPECT_TRUE(saveDocument(parsed("[g]\nx=1"), created).saved);
+    ::umask(mask);
+    EXPECT_EQ(contentOf(created), "[g]\r\nx=1\r\n");
+    EXPECT_EQ(modeOf(created), mode_t(0640));
+    EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "link.cfg", "novo.cfg", "outro-nome.cfg"}));
 }
 
 TEST(SafeSave, KeepsOwnerGroupAndEveryModeBitAndRefusesFilesNobodyMayWrite)
@@ -99,30 +103,31 @@ TEST(SafeSave, KeepsOwnerGroupAndEveryModeBitAndRefusesFilesNobodyMayWrite)
         mode_t mode;
         bool saves;
     } cases[] = {
-        {0644, true}, {0200, true},  {0464, true},  {0446, true},  {04755, true},
+        {0644, true},  {0640, true},  {0200, true},  {0464, true}, {0446, true},  {04755, true},
         {02710, true}, {01666, true}, {07777, true}, {0444, false}, {0555, false}, {0, false},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(test_files::writeFile(target, "antigo"));
+        SCOPED_TRACE(::testing::Message() << "mode " << std::oct << c.mode);
+        writeFile(target, "antigo");
         if (root) {  // before the mode: a change of owner clears set-user-ID and set-group-ID
             ASSERT_EQ(::chown(nameOf(target).constData(), 1000, 1001), 0);
         }
         ASSERT_EQ(::chmod(nameOf(target).constData(), c.mode), 0);
         const SaveResult result = saveDocument(parsed("[g]\r\n"), target);
-        EXPECT_EQ(result.saved, c.saves) << std::oct << c.mode << ": " << result.error.toStdString();
+        EXPECT_EQ(result.saved, c.saves) << result.error.toStdString();
         if (!c.saves) {
             EXPECT_EQ(result.error.toStdString(), "O arquivo é somente leitura.");
         }
-        EXPECT_EQ(test_files::contentOf(target), c.saves ? "[g]\r\n" : "antigo") << std::oct << c.mode;
+        EXPECT_EQ(contentOf(target), c.saves ? "[g]\r\n" : "antigo");
         const struct stat after = statOf(target);
-        EXPECT_EQ(after.st_mode & 07777, c.mode) << std::oct << c.mode;
+        EXPECT_EQ(after.st_mode & 07777, c.mode);
         if (root) {
-            EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(1000), gid_t(1001))) << std::oct << c.mode;
+            EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(1000), gid_t(1001)));
         }
         ASSERT_EQ(::chmod(nameOf(target).constData(), 0644), 0);
         ASSERT_TRUE(QFile::remove(target));
     }
-    EXPECT_TRUE(entriesOf(folder).isEmpty());
+    EXPECT_TRUE(entriesOf(folder.path()).isEmpty());
 }
 
 TEST(SafeSave, AWriteFailingHalfWayLeavesTheTargetAsItWas)
@@ -130,28 +135,22 @@ TEST(SafeSave, AWriteFailingHalfWayLeavesTheTargetAsItWas)
     QTemporaryDir folder;
     const QString target = folder.filePath("fs9.cfg");
     const QByteArray original = "[original]\r\nx=1\r\n";
-    ASSERT_TRUE(test_files::writeFile(target, original));
+    writeFile(target, original);
     const Document document = largeDocument();
 
     // A child process that may not write files larger than 100 KB: the save
     // fails inside the temporary file, after its first pieces are written.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const rlimit limit{100 * 1024, 100 * 1024};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(test_files::holdsInChild([&] {
+        test_files::limit(RLIMIT_FSIZE, 100 * 1024);
         ::signal(SIGXFSZ, SIG_IGN);
         const SaveResult result = saveDocument(document, target);
-        ::_exit(!result.saved && result.error == systemReason(EFBIG) ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not fail with the system's reason";
-    EXPECT_EQ(test_files::contentOf(target), original);
-    EXPECT_EQ(entriesOf(folder), QStringList{"fs9.cfg"});
+        return !result.saved && result.error == systemReason(EFBIG);
+    })) << "the save did not fail with the system's reason";
+    EXPECT_EQ(contentOf(target), original);
+    EXPECT_EQ(entriesOf(folder.path()), QStringList{"fs9.cfg"});
 }
 
-TEST(SafeSave, RefusesAtOnceWhatIsNoFileToReplaceAndSaysWhy)
+TEST(SafeSave, RefusesWhatIsNoFileToReplaceAndSaysWhy)
 {
     QTemporaryDir folder;
     const QString loop = folder.filePath("laco.cfg");
@@ -161,6 +160,7 @@ TEST(SafeSave, RefusesAtOnceWhatIsNoFileToReplaceAndSaysWhy)
     ASSERT_EQ(::mkfifo(nameOf(fifo).constData(), 0644), 0);
     const QString socket = folder.filePath("s.cfg");
     makeSocket(socket);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("pasta.cfg"));
 
     const struct {
         QString target;
@@ -170,6 +170,9 @@ TEST(SafeSave, RefusesAtOnceWhatIsNoFileToReplaceAndSaysWhy)
         {fifo, "É um pipe (FIFO), não um arquivo comum."},
         {socket, "É um socket, não um arquivo comum."},
         {folder.filePath(QString(256, u'n')), systemReason(ENAMETOOLONG)},
+        {folder.filePath("nao-existe/fs9.cfg"), systemReason(ENOENT)},
+        {folder.filePath("pasta.cfg"), systemReason(EISDIR)},
+        {"/dev/full", systemReason(ENOSPC)},  // a device is written in place
     };
     for (const auto& c : cases) {
         const SaveResult result = saveDocument(parsed("[g]\r\n"), c.target);
@@ -177,12 +180,14 @@ TEST(SafeSave, RefusesAtOnceWhatIsNoFileToReplaceAndSaysWhy)
         EXPECT_EQ(result.error, c.reason) << c.target.toStdString();
     }
     EXPECT_TRUE(QFileInfo(loop).isSymLink());
-    EXPECT_EQ(entriesOf(folder), (QStringList{"fifo.cfg", "laco.cfg", "laco2.cfg", "s.cfg"}));
+    EXPECT_TRUE(QFileInfo("/dev/full").exists() && !QFileInfo("/dev/full").isFile());
+    EXPECT_TRUE(QDir(folder.filePath("pasta.cfg")).isEmpty());
+    EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fifo.cfg", "laco.cfg", "laco2.cfg", "pasta.cfg", "s.cfg"}));
 
     // A name at the system's limit leaves no room for a longer temporary name, and needs none.
     const QString longest = folder.filePath(QString(251, u'n') + ".cfg");
     EXPECT_TRUE(saveDocument(parsed("[g]\r\n"), longest).saved);
-    EXPECT_EQ(test_files::contentOf(longest), "[g]\r\n");
+    EXPECT_EQ(contentOf(longest), "[g]\r\n");
 }
 
 TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
@@ -194,7 +199,7 @@ TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
     makeSocket(socket);
     // 100 GiB that take no room: refused from its size alone.
     const QString huge = folder.filePath("enorme.cfg");
-    ASSERT_TRUE(test_files::writeFile(huge, ""));
+    writeFile(huge, "");
     ASSERT_EQ(::truncate(nameOf(huge).constData(), off_t(100) << 30), 0);
 
     const struct {
@@ -205,7 +210,10 @@ TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
         {socket, "É um socket, não um arquivo comum."},
         {"/dev/zero", "É um dispositivo, não um arquivo comum."},
         {folder.path(), systemReason(EISDIR)},
+        {folder.filePath("nao-existe.cfg"), systemReason(ENOENT)},
         {huge, "O arquivo tem mais de 268435456 bytes."},
+        // A /proc file reports a size of zero; its lines are read all the same.
+        {"/proc/self/status", "Linha 1: a linha não é um grupo nem tem \"=\"."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readDocument(c.path).error, c.reason) << c.path.toStdString();
@@ -218,26 +226,20 @@ TEST(SafeRead, RunningOutOfMemoryIsARefusal)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("fs9.cfg");
-    ASSERT_TRUE(test_files::writeFile(path, QByteArray(64 << 20, '[')));
+    writeFile(path, QByteArray(64 << 20, '['));
 
     // A child process with less address space left than the file needs.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    EXPECT_TRUE(test_files::holdsInChild([&] {
         long pages = 0;
         if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
             std::fscanf(statm, "%ld", &pages);
             std::fclose(statm);
         }
-        const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32 << 20);
-        const rlimit limit{room, room};
-        ::setrlimit(RLIMIT_AS, &limit);
+        test_files::limit(RLIMIT_AS, static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
+                                         (32 << 20));
         const ReadResult result = readDocument(path);
-        ::_exit(!result.document && result.error == "Não há memória suficiente para ler o arquivo." ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no refusal for want of memory";
+        return !result.document && result.error == "Não há memória suficiente para ler o arquivo.";
+    })) << "no refusal for want of memory";
 }
 #endif
 
@@ -248,10 +250,11 @@ TEST(SafeRead, NeverAcceptsAFileCutShortWhileAnotherProgramWritesIt)
     // Eight bytes, so that no appended line straddles a page (the system's unit of a write).
     const std::string line = "[grup]\r\n";
     for (const bool growing : {true, false}) {
+        SCOPED_TRACE(growing ? "growing" : "shrinking");
         std::string start;
         for (int i = 0; i < (growing ? 1 : 200000); ++i)
             start += line;
-        ASSERT_TRUE(test_files::writeFile(path, QByteArray::fromStdString(start)));
+        writeFile(path, QByteArray::fromStdString(start));
 
         std::atomic<bool> stop = false;
         std::thread writer([&] {

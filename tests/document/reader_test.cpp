@@ -2,8 +2,6 @@
 
 #include "document_support.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace modMain {
@@ -47,20 +45,11 @@ TEST(Reader, HoldsToTheSlotLimits)
         entries += "n=v\r\n";
     }
     EXPECT_EQ(parsed(groups).GroupCount(), kMaxSlots);
-    EXPECT_EQ(parsed(entries + "[h]\r\nn=v\r\n").Group(1).EntryCount(), kMaxSlots);
+    EXPECT_EQ(parsed(entries + "[h]\r\nn=v\r\n").group(1).EntryCount(), kMaxSlots);
     EXPECT_EQ(parseDocument(copyFileBytes(groups + "\r\n[h]\r\n")).error.toStdString(),
               "Linha 32769: o arquivo tem mais de 32767 grupos.");
     EXPECT_EQ(parseDocument(copyFileBytes(entries + "n=v\r\n")).error.toStdString(),
               "Linha 32769: o grupo tem mais de 32767 parâmetros.");
-}
-
-TEST(Reader, ReadsFilesWholeAndGivesTheSystemsReasonWhenItCannot)
-{
-    QTemporaryDir folder;
-    EXPECT_EQ(readDocument(folder.filePath("nao-existe.cfg")).error.toStdString(), "No such file or directory");
-    EXPECT_FALSE(readDocument(folder.path()).error.isEmpty());
-    // A /proc file reports a size of zero; its lines are read all the same.
-    EXPECT_EQ(readDocument("/proc/self/status").error.toStdString(), "Linha 1: a linha não é um grupo nem tem \"=\".");
 }
 
 }  // namespace

@@ -1,13 +1,8 @@
-#include "main_window_fixture.h"
-
-#include "document/writer.h"
+#include "window_fixture.h"
 
 #include <QAccessible>
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QListView>
-#include <QPushButton>
-#include <QTableView>
 
 using namespace gui_testing;
 
@@ -18,30 +13,7 @@ const QByteArray kSharedHeaders = "[a]\r\nx=1\r\ny=2\r\nx=3\r\n[b]\r\nz=9\r\n[a]
 
 }  // namespace
 
-class BrowsingTest : public MainWindowTest {
-protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        groups = child<QListView>(window.get(), "lstGrupos");
-        entries = child<QTableView>(window.get(), "lstConteudo");
-    }
-
-    std::string saved() { return modMain::documentBytes(document); }
-
-    // Double-clicks an entry row and answers the input box.
-    SeenInputBox editRow(int row, const QString& text, bool confirm = true)
-    {
-        SeenInputBox seen;
-        ModalScript().then(answerInputBox(seen, text, confirm)).run([&] { doubleClickRow(entries, row); });
-        return seen;
-    }
-
-    void click(const char* button) { QTest::mouseClick(child<QPushButton>(window.get(), button), Qt::LeftButton); }
-
-    QListView* groups = nullptr;
-    QTableView* entries = nullptr;
-};
+class BrowsingTest : public WindowTest {};
 
 TEST_F(BrowsingTest, ShowsTheLiveEntriesOfEveryGroupWithTheSelectedHeader)
 {
@@ -132,7 +104,7 @@ TEST_F(BrowsingTest, RemovesTheFirstLiveEntryCarryingTheRowsName)
     clickRow(entries, 1);
     click("cmbRemover");  // now the other group's "x"
     EXPECT_EQ(rowsOf(entries), (QStringList{"y=2", "w=5"}));
-    EXPECT_EQ(document.Group(1).EntryCount(), 3);
+    EXPECT_EQ(document().group(1).EntryCount(), 3);
     EXPECT_EQ(saved(), "[a]\r\ny=2\r\n[b]\r\nz=9\r\n[a]\r\nw=5\r\n");
 }
 
@@ -148,7 +120,7 @@ TEST_F(BrowsingTest, RemovesTheFirstLiveGroupCarryingTheSelectedHeader)
     EXPECT_EQ(rowsOf(groups), (QStringList{"[a]", "[b]"}));
     EXPECT_TRUE(selectedRowsOf(groups).isEmpty());
     EXPECT_TRUE(rowsOf(entries).isEmpty());
-    EXPECT_EQ(document.GroupCount(), 3);
+    EXPECT_EQ(document().GroupCount(), 3);
     EXPECT_EQ(saved(), "[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n");
 
     clickRow(groups, 0);

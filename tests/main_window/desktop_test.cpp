@@ -1,16 +1,14 @@
-#include "main_window_fixture.h"
+#include "window_fixture.h"
 
-#include "main_window/command_line.h"
-#include "main_window/qt_translations.h"
+#include "app/command_line.h"
+#include "app/qt_translations.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QDropEvent>
-#include <QListView>
 #include <QMimeData>
 #include <QProcess>
 #include <QTranslator>
-#include <QTableView>
 #include <QUrl>
 
 using namespace gui_testing;
@@ -31,7 +29,7 @@ ModalScript::Step readButtons(QStringList& captions)
 
 }  // namespace
 
-class DesktopTest : public MainWindowTest {};
+class DesktopTest : public WindowTest {};
 
 TEST_F(DesktopTest, TheCommandLineTakesOneFileHelpAndTheVersion)
 {
@@ -113,23 +111,18 @@ TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)
         EXPECT_EQ(window->CurrentFile(), d.opens ? second : first);
     }
     EXPECT_EQ(window->windowTitle(), "Planora - segundo.cfg");
-    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), QStringList{"[dois]"});
+    EXPECT_EQ(rowsOf(groups), QStringList{"[dois]"});
 }
 
 TEST_F(DesktopTest, QtsOwnTextsSpeakTheSystemsLanguage)
 {
     load("[a]\r\nx=1\r\n");
-    auto* groups = child<QListView>(window.get(), "lstGrupos");
     groups->setCurrentIndex(groups->model()->index(0, 0));
     const auto captions = [&] {
         QStringList question, fileDialog, inputBox;
-        ModalScript().then(readButtons(question)).run([&] { chooseMenuItem(window.get(), "menArquivo", "menSair"); });
-        ModalScript().then(readButtons(fileDialog)).run([&] {
-            chooseMenuItem(window.get(), "menArquivo", "menAbrir");
-        });
-        ModalScript().then(readButtons(inputBox)).run([&] {
-            doubleClickRow(child<QTableView>(window.get(), "lstConteudo"), 0);
-        });
+        ModalScript().then(readButtons(question)).run([&] { chooseMenuItem(window.get(), "menSair"); });
+        ModalScript().then(readButtons(fileDialog)).run([&] { chooseMenuItem(window.get(), "menAbrir"); });
+        ModalScript().then(readButtons(inputBox)).run([&] { doubleClickRow(entries, 0); });
         return QList<QStringList>{question, fileDialog, inputBox};
     };
 

@@ -1,10 +1,9 @@
-#include "main_window_fixture.h"
+#include "window_fixture.h"
 
 #include "main_window/fs9_path.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QListView>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -14,17 +13,6 @@ using namespace gui_testing;
 
 namespace {
 
-// HOME and WINEPREFIX as given; an empty value unsets the variable.
-void setEnvironment(const QByteArray& home, const QByteArray& winePrefix)
-{
-    for (const auto& [name, value] : {std::pair{"HOME", home}, {"WINEPREFIX", winePrefix}}) {
-        if (value.isEmpty())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-}
-
 QString loginName()
 {
     return QString::fromLocal8Bit(getpwuid(getuid())->pw_name);
@@ -32,53 +20,19 @@ QString loginName()
 
 }  // namespace
 
-// Puts an environment variable back as it was when the test began.
-class SavedVariable {
-public:
-    explicit SavedVariable(const char* name)
-        : name_(name)
-        , wasSet_(qEnvironmentVariableIsSet(name))
-        , value_(qgetenv(name))
-    {
-    }
-    ~SavedVariable()
-    {
-        if (wasSet_)
-            qputenv(name_, value_);
-        else
-            qunsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool wasSet_;
-    QByteArray value_;
-};
-
-class FS9Test : public MainWindowTest {
+// The simulator's file under ~/.wine, with HOME the test's folder.
+class FS9Test : public WindowTest {
 protected:
     void SetUp() override
     {
-        MainWindowTest::SetUp();
-        setEnvironment(QFile::encodeName(folder.path()), {});
+        WindowTest::SetUp();
         appData = path(".wine/drive_c/users/" + loginName() + "/AppData/Roaming");
         fs9File = appData + "/Microsoft/FS9/fs9.cfg";
         QDir().mkpath(appData + "/Microsoft/FS9");
     }
 
-    // Chooses a menu item and answers the message boxes that follow, in order.
-    std::vector<SeenMessage> choose(const char* menu, const char* item, std::vector<QMessageBox::StandardButton> answers)
-    {
-        std::vector<SeenMessage> seen(answers.size());
-        ModalScript script;
-        for (std::size_t i = 0; i < answers.size(); ++i)
-            script.then(pressInMessageBox(seen[i], answers[i]));
-        script.run([&] { chooseMenuItem(window.get(), menu, item); });
-        return seen;
-    }
-
-    SavedVariable home{"HOME"};
-    SavedVariable winePrefix{"WINEPREFIX"};
+    ScopedVariable homeFolder{"HOME", QFile::encodeName(folder.path())};
+    ScopedVariable noWinePrefix{"WINEPREFIX", {}};
     QString appData;
     QString fs9File;
 };
@@ -129,11 +83,13 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
             written.setFileTime(QDateTime::currentDateTime().addSecs(-file.age), QFileDevice::FileModificationTime);
         }
         const QString winePrefix = cases[i].winePrefix;
-        setEnvironment(QFile::encodeName(home), winePrefix.isEmpty() ? QByteArray() : QFile::encodeName(home + winePrefix));
+        const ScopedVariable caseHome("HOME", QFile::encodeName(home));
+        const ScopedVariable casePrefix("WINEPREFIX", winePrefix.isEmpty() ? QByteArray() : QFile::encodeName(home + winePrefix));
         const QString found = cases[i].found.isEmpty() ? QString() : home + cases[i].found;
-        EXPECT_EQ(defaultFS9File(), found) << i;
+        SCOPED_TRACE(i);
+        EXPECT_EQ(defaultFS9File(), found);
         // The application-data folder is the one that holds the file.
-        EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found + "/../../..")) << i;
+        EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found + "/../../.."));
     }
     EXPECT_EQ(FS9Path(5), QString());
 }
@@ -141,21 +97,21 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
 TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
 {
     const QString other = load("[antigo]\r\n");
-    expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Information,
+    expectMessage(choose("menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Information,
                   "FS9.cfg não encontrado",
                   "Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente através do menu "
                   "Arquivo->Abrir...");
     EXPECT_EQ(window->CurrentFile(), other);
 
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\nlinha ruim\r\n");
-    expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
+    expectMessage(choose("menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
                   "Não foi possível abrir o arquivo\n" + fs9File + "\n\nLinha 3: a linha não é um grupo nem tem \"=\".");
     EXPECT_EQ(window->CurrentFile(), other);
-    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), QStringList{"[antigo]"});
+    EXPECT_EQ(rowsOf(groups), QStringList{"[antigo]"});
 
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n[DISPLAY]\r\n");
-    EXPECT_TRUE(choose("menArquivo", "menProcurar", {}).empty());
-    EXPECT_EQ(rowsOf(child<QListView>(window.get(), "lstGrupos")), (QStringList{"[SOUND]", "[DISPLAY]"}));
+    EXPECT_TRUE(choose("menProcurar", {}).empty());
+    EXPECT_EQ(rowsOf(groups), (QStringList{"[SOUND]", "[DISPLAY]"}));
     EXPECT_EQ(window->CurrentFile(), fs9File);
     EXPECT_EQ(window->windowTitle(), "Planora");
 }
@@ -165,28 +121,28 @@ TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n");
     EXPECT_TRUE(window->AbrirFS9(fs9File));
 
-    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::No}).at(0), QMessageBox::Question, "Pergunta",
+    expectMessage(choose("menExluir", {QMessageBox::No}).at(0), QMessageBox::Question, "Pergunta",
                   "Tem certeza que deseja excluir o fs9.cfg?");
     EXPECT_TRUE(QFile::exists(fs9File));
-    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
+    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
                   QMessageBox::Information, "Exluído", "Arquivo excluído!");
     EXPECT_FALSE(QFile::exists(fs9File));
-    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
+    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
                   QMessageBox::Critical, "Erro", "Arquivo não encontrado");
 
     // The document is still there, and Save writes the file again.
     EXPECT_EQ(window->CurrentFile(), fs9File);
-    EXPECT_EQ(choose("menArquivo", "menSalvar", {QMessageBox::Ok}).at(0).title, "Salvo");
+    EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).title, "Salvo");
     EXPECT_EQ(contentOf(fs9File), "[SOUND]\r\nSOUND=1\r\n");
 }
 
 TEST_F(FS9Test, ExitAsksFirstButTheCloseBoxDoesNot)
 {
-    expectMessage(choose("menArquivo", "menSair", {QMessageBox::No}).at(0), QMessageBox::Question, "Confirmar saída",
+    expectMessage(choose("menSair", {QMessageBox::No}).at(0), QMessageBox::Question, "Confirmar saída",
                   "Tem certeza que deseja sair?");
     EXPECT_TRUE(window->isVisible());
 
-    expectMessage(choose("menArquivo", "menSair", {QMessageBox::Yes}).at(0), QMessageBox::Question,
+    expectMessage(choose("menSair", {QMessageBox::Yes}).at(0), QMessageBox::Question,
                   "Confirmar saída", "Tem certeza que deseja sair?");
     EXPECT_FALSE(window->isVisible());
 
@@ -199,7 +155,7 @@ TEST_F(FS9Test, NeitherLocateNorDeleteWaitsOnOrRemovesWhatItMayNot)
 {
     // A pipe in the file's place is refused at once, with the reason.
     ASSERT_EQ(::mkfifo(QFile::encodeName(fs9File).constData(), 0644), 0);
-    expectMessage(choose("menArquivo", "menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
+    expectMessage(choose("menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
                   "Não foi possível abrir o arquivo\n" + fs9File + "\n\nÉ um pipe (FIFO), não um arquivo comum.");
     EXPECT_TRUE(window->CurrentFile().isEmpty());
     QFile::remove(fs9File);
@@ -207,7 +163,7 @@ TEST_F(FS9Test, NeitherLocateNorDeleteWaitsOnOrRemovesWhatItMayNot)
     // A file nobody may write is as good as locked: it stays, even for root.
     writeFile(fs9File, "[SOUND]\r\n");
     ASSERT_EQ(::chmod(QFile::encodeName(fs9File).constData(), 0444), 0);
-    expectMessage(choose("menFerramentas", "menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
+    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
                   QMessageBox::Critical, "Erro", "Arquivo não encontrado");
     EXPECT_EQ(contentOf(fs9File), "[SOUND]\r\n");
 }

@@ -1,8 +1,8 @@
-#include "document/document.h"
-#include "main_window/command_line.h"
+#include "app/command_line.h"
+#include "app/qt_translations.h"
+#include "document/document_editor.h"
+#include "form_kit/program_icon.h"
 #include "main_window/frm_main.h"
-#include "main_window/qt_translations.h"
-#include "resources/program_icon.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(programIcon());
     installQtTranslations(QLocale::system());
 
-    modMain::Document document;  // the program's one document, shared by every window
+    modMain::DocumentEditor document;  // the program's one document, shared by every window
     frmMain window(document);
     window.show();
     // Opened once the window shows, so that a file that does not load is reported over it.

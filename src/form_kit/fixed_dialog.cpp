@@ -1,6 +1,6 @@
-#include "dialogs/fixed_dialog.h"
+#include "form_kit/fixed_dialog.h"
 
-#include "main_window/form_style.h"
+#include "form_kit/form_layout.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "resources/program_icon.h"
+#include "form_kit/program_icon.h"
 
 QIcon programIcon()
 {

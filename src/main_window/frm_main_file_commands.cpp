@@ -3,18 +3,14 @@
 
 #include "document/reader.h"
 #include "document/writer.h"
-#include "main_window/lists.h"
-#include "main_window/messages.h"
+#include "form_kit/messages.h"
 
-#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListView>
-#include <QTableView>
 
 bool frmMain::AbrirFS9(const QString& path)
 {
@@ -22,25 +18,15 @@ bool frmMain::AbrirFS9(const QString& path)
     // one on screen untouched.
     modMain::ReadResult read = modMain::readDocument(path);
     if (!read.document) {
-        showCritical(this, QStringLiteral("Erro"),
-                     QStringLiteral("Não foi possível abrir o arquivo\n%1\n\n%2")
-                         .arg(QDir::toNativeSeparators(path), read.error));
+        showFileFailure(this, QStringLiteral("abrir"), path, read.error);
         return false;
     }
-    // The rows hold texts of the document being replaced: they go first.
-    clearEntryRows(lstConteudo);
-    fillGroupRows(lstGrupos, {});
-    document_ = std::move(*read.document);
-    std::vector<modMain::TextRef> headers;
-    headers.reserve(document_.Groups.size());
-    for (const modMain::GroupRecord& group : document_.Groups)
-        headers.push_back(group.Header);
+    document_.replace(std::move(*read.document));
     menSalvar->setEnabled(true);
     menBackup->setEnabled(true);
     CurrentFile_ = path;
     baselinePath_ = path;
     baseline_ = read.stamp;
-    fillGroupRows(lstGrupos, std::move(headers));
     return true;
 }
 
@@ -55,11 +41,9 @@ QString frmMain::chooseFile(bool forSaving)
 
 std::optional<modMain::FileStamp> frmMain::writeTo(const QString& path)
 {
-    const modMain::SaveResult saved = modMain::saveDocument(document_, path);
+    const modMain::SaveResult saved = modMain::saveDocument(document_.document(), path);
     if (!saved.saved) {
-        showCritical(this, QStringLiteral("Erro"),
-                     QStringLiteral("Não foi possível salvar o arquivo\n%1\n\n%2")
-                         .arg(QDir::toNativeSeparators(path), saved.error));
+        showFileFailure(this, QStringLiteral("salvar"), path, saved.error);
         return std::nullopt;
     }
     return saved.stamp;

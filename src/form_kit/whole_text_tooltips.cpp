@@ -1,4 +1,4 @@
-#include "main_window/whole_text_tooltips.h"
+#include "form_kit/whole_text_tooltips.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>

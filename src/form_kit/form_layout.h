@@ -2,8 +2,6 @@
 
 #include <QRect>
 
-class QColor;
-class QGroupBox;
 class QLabel;
 class QString;
 class QWidget;
@@ -24,12 +22,6 @@ Widget* placed(Widget* widget, const char* name, const QRect& geometry)
     widget->setGeometry(geometry);
     return widget;
 }
-
-// Frame captions are dark red, RGB(192, 0, 0); on a dark window, a red light
-// enough for a contrast of 4.5:1. A style sheet on the title alone keeps the
-// colour off the frame's children, which a palette would reach.
-QColor frameCaptionColor(const QColor& window);
-void setFrameCaptionRed(QGroupBox* frame);
 
 // A label at a twips rectangle, left and top aligned, its text wrapping at word
 // boundaries, fitted to its rectangle.

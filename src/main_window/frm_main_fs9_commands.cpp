@@ -3,7 +3,7 @@
 
 #include "document/file_access.h"
 #include "main_window/fs9_path.h"
-#include "main_window/messages.h"
+#include "form_kit/messages.h"
 
 #include <QFile>
 

@@ -1,0 +1,108 @@
+#include "form_kit/messages.h"
+
+#include "document/line_syntax.h"
+#include "document/text_codec.h"
+
+#include <QDir>
+#include <QMessageBox>
+
+namespace {
+
+void show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+// Line breaks are invisible in a message: they are named by their control pictures.
+QString visible(QString characters)
+{
+    return characters.replace(u'\r', QChar(0x240D)).replace(u'\n', QChar(0x240A));
+}
+
+std::optional<std::string> encodedUnless(QWidget* parent, const QString& text, const QString& refused)
+{
+    if (std::optional<std::string> bytes = modMain::encodeText(text); bytes && refused.isEmpty())
+        return bytes;
+    showInformation(parent, QStringLiteral("Caractere inválido"),
+                    QStringLiteral("O texto contém caracteres que não podem ser gravados no arquivo: ") +
+                        visible(refused));
+    return std::nullopt;
+}
+
+}  // namespace
+
+void showInformation(QWidget* parent, const QString& title, const QString& text)
+{
+    show(parent, QMessageBox::Information, title, text);
+}
+
+void showCritical(QWidget* parent, const QString& title, const QString& text)
+{
+    show(parent, QMessageBox::Critical, title, text);
+}
+
+void showFileFailure(QWidget* parent, const QString& verb, const QString& path, const QString& reason)
+{
+    showCritical(parent, QStringLiteral("Erro"),
+                 QStringLiteral("Não foi possível %1 o arquivo\n%2\n\n%3").arg(verb, QDir::toNativeSeparators(path), reason));
+}
+
+bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> acceptLineText(QWidget* parent, const QString& text)
+{
+    return encodedUnless(parent, text, modMain::unwritableInLine(text));
+}
+
+std::optional<std::string> acceptBlockText(QWidget* parent, const QString& text)
+{
+    return encodedUnless(parent, text, modMain::unencodableCharacters(text));
+}
+
+std::optional<EncodedEntry> acceptEntry(QWidget* parent, const QString& name, const QString& value)
+{
+    if (!acceptLineText(parent, name + value))
+        return std::nullopt;
+    std::optional<std::string> nameBytes = modMain::encodeText(name);
+    std::optional<std::string> valueBytes = modMain::encodeText(value);
+    if (!nameBytes || !valueBytes)  // only a character split between the two, which the line refused already
+        return std::nullopt;
+    if (modMain::readsBackAsEntry(*nameBytes, *valueBytes))
+        return EncodedEntry{std::move(*nameBytes), std::move(*valueBytes)};
+    showInformation(parent, QStringLiteral("Parâmetro inválido"),
+                    QStringLiteral("O arquivo não leria esse parâmetro de volta como foi digitado: o nome não pode "
+                                   "conter \"=\", e um nome que começa com \"[\" não pode ter um valor que termina "
+                                   "com \"]\"."));
+    return std::nullopt;
+}
+
+void showRefusal(QWidget* parent, modMain::EditOutcome outcome)
+{
+    switch (outcome) {
+    case modMain::EditOutcome::Done:
+    case modMain::EditOutcome::NoTarget:
+        return;
+    case modMain::EditOutcome::FirstLineNotHeader:
+        showInformation(parent, QStringLiteral("Grupo Inválido"),
+                        QStringLiteral("A primeira linha deve ser obrigatóriamente o grupo ao qual as propriedades "
+                                       "pertencem. Ex [grupo1]"));
+        return;
+    case modMain::EditOutcome::TooManyGroups:
+        showInformation(parent, QStringLiteral("Limite atingido"),
+                        QStringLiteral("O documento já tem o número máximo de grupos (%1).").arg(modMain::kMaxSlots));
+        return;
+    case modMain::EditOutcome::TooManyEntries:
+        showInformation(parent, QStringLiteral("Limite atingido"),
+                        QStringLiteral("O grupo já tem o número máximo de parâmetros (%1).").arg(modMain::kMaxSlots));
+        return;
+    case modMain::EditOutcome::OutOfMemory:
+        showCritical(parent, QStringLiteral("Erro"), QStringLiteral("Não há memória suficiente para concluir o comando."));
+        return;
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "document/document_editor.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+// The program's message boxes: a fixed icon, title and text each, OK or Yes/No.
+void showInformation(QWidget* parent, const QString& title, const QString& text);
+void showCritical(QWidget* parent, const QString& title, const QString& text);
+
+// A file that could not be opened or saved ("abrir", "salvar"), and the reason.
+void showFileFailure(QWidget* parent, const QString& verb, const QString& path, const QString& reason);
+
+// Yes and No, Yes the default unless told otherwise; true for Yes.
+bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault = true);
+
+// The file stores 8-bit text, one entry per line. The file's bytes for `text`;
+// when it holds characters a line of the file cannot keep, nothing, after
+// saying which.
+std::optional<std::string> acceptLineText(QWidget* parent, const QString& text);
+
+// The same for a block of lines (line breaks allowed).
+std::optional<std::string> acceptBlockText(QWidget* parent, const QString& text);
+
+// An entry must be written so that it reads back as typed: its characters must
+// fit a line, its name must hold no "=", and it must not read as a header.
+struct EncodedEntry {
+    std::string name;
+    std::string value;
+};
+std::optional<EncodedEntry> acceptEntry(QWidget* parent, const QString& name, const QString& value);
+
+// Tells why the document refused a change; nothing for a change that was made
+// or that had nothing to act on.
+void showRefusal(QWidget* parent, modMain::EditOutcome outcome);

@@ -1,0 +1,137 @@
+#include "main_window/text_rows.h"
+
+#include "document/text_codec.h"
+
+#include <algorithm>
+
+namespace {
+
+// Laying out a text of megabytes would freeze the window for seconds: a list
+// shows the start of such a text and an ellipsis. The document keeps it whole.
+constexpr std::size_t kShownBytes = 1000;
+
+QString shown(std::string_view text)
+{
+    if (text.size() <= kShownBytes)
+        return modMain::decodeText(text);
+    return modMain::decodeText(text.substr(0, kShownBytes)) + QChar(0x2026);
+}
+
+}  // namespace
+
+TextRows::TextRows(const modMain::Document& document, QStringList headings, QObject* parent)
+    : QAbstractTableModel(parent)
+    , document_(document)
+    , headings_(std::move(headings))
+{
+}
+
+int TextRows::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int TextRows::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max<int>(1, int(headings_.size()));
+}
+
+QVariant TextRows::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    return shown(text(index.row(), index.column()));
+}
+
+QVariant TextRows::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section >= headings_.size())
+        return {};
+    return headings_[section];
+}
+
+bool TextRows::shows(std::string_view text) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (this->text(row, 0) == text)
+            return true;
+    }
+    return false;
+}
+
+GroupRows::GroupRows(const modMain::Document& document, QObject* parent)
+    : TextRows(document, {}, parent)
+{
+}
+
+int GroupRows::count() const
+{
+    return int(headers_.size());
+}
+
+std::string_view GroupRows::text(int row, int) const
+{
+    return document_.text(headers_[std::size_t(row)]);
+}
+
+void GroupRows::fill(std::vector<modMain::TextRef> headers)
+{
+    beginResetModel();
+    headers_ = std::move(headers);
+    endResetModel();
+}
+
+void GroupRows::append(modMain::TextRef header)
+{
+    beginInsertRows({}, count(), count());
+    headers_.push_back(header);
+    endInsertRows();
+}
+
+void GroupRows::remove(int row)
+{
+    beginRemoveRows({}, row, row);
+    headers_.erase(headers_.begin() + row);
+    endRemoveRows();
+}
+
+EntryRows::EntryRows(const modMain::Document& document, QObject* parent)
+    : TextRows(document, {QStringLiteral("Parâmetro"), QStringLiteral("Valor")}, parent)
+{
+}
+
+int EntryRows::count() const
+{
+    return int(entries_.size());
+}
+
+std::string_view EntryRows::text(int row, int column) const
+{
+    if (column == 1) {
+        if (const auto typed = typedValues_.find(row); typed != typedValues_.end())
+            return typed->second;
+    }
+    const modMain::LiveEntry& entry = entries_[std::size_t(row)];
+    return document_.text(column == 0 ? entry.name : entry.value);
+}
+
+void EntryRows::fill(std::vector<modMain::LiveEntry> entries)
+{
+    beginResetModel();
+    entries_ = std::move(entries);
+    typedValues_.clear();
+    endResetModel();
+}
+
+void EntryRows::append(const modMain::LiveEntry& entry)
+{
+    beginInsertRows({}, count(), count());
+    entries_.push_back(entry);
+    endInsertRows();
+}
+
+void EntryRows::showValue(int row, std::string value)
+{
+    typedValues_[row] = std::move(value);
+    emit dataChanged(index(row, 1), index(row, 1));
+}

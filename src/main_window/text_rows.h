@@ -1,0 +1,73 @@
+#pragma once
+
+#include "document/document.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// The rows of the window's two lists: texts of the document as they were when
+// each row was made, never sorted. A row keeps the document's texts without
+// copying them, so a list of a million rows costs a few bytes a row and fills
+// at once.
+class TextRows : public QAbstractTableModel {
+public:
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // A row's text as the file's bytes.
+    virtual std::string_view text(int row, int column) const = 0;
+    // Whether a row's first column reads exactly `text`.
+    bool shows(std::string_view text) const;
+
+protected:
+    TextRows(const modMain::Document& document, QStringList headings, QObject* parent);
+
+    const modMain::Document& document_;
+
+private:
+    virtual int count() const = 0;
+
+    const QStringList headings_;
+};
+
+// One row per group header.
+class GroupRows final : public TextRows {
+public:
+    GroupRows(const modMain::Document& document, QObject* parent);
+
+    std::string_view text(int row, int column) const override;
+    void fill(std::vector<modMain::TextRef> headers);
+    void append(modMain::TextRef header);
+    void remove(int row);
+
+private:
+    int count() const override;
+
+    std::vector<modMain::TextRef> headers_;
+};
+
+// One row per entry: its name and its value.
+class EntryRows final : public TextRows {
+public:
+    EntryRows(const modMain::Document& document, QObject* parent);
+
+    std::string_view text(int row, int column) const override;
+    void fill(std::vector<modMain::LiveEntry> entries);
+    void append(const modMain::LiveEntry& entry);
+    // The row shows this value until the rows are filled again, whether or not
+    // the document took it.
+    void showValue(int row, std::string value);
+
+private:
+    int count() const override;
+
+    std::vector<modMain::LiveEntry> entries_;
+    std::unordered_map<int, std::string> typedValues_;
+};

@@ -1,0 +1,126 @@
+#include "document/document_editor.h"
+#include "document/writer.h"
+
+#include "document_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace modMain {
+namespace {
+
+using testing::allSlots;
+using testing::parsed;
+
+const std::string kFile = "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n";
+
+TEST(DocumentEditor, MakesEachChangeWholeAndTakesItBackSlotForSlot)
+{
+    const struct {
+        const char* name;
+        std::function<EditOutcome(DocumentEditor&)> make;
+        Change::Kind kind;
+        std::vector<EntryPosition> at;  // where each step acted
+        std::string saved;               // the file after the change
+    } cases[] = {
+        {"set a value", [](DocumentEditor& e) { return e.setValue({1, 2}, "novo=v"); }, Change::Kind::SetValue,
+         {{1, 2}}, "[a]\r\nx=1\r\ny=novo=v\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
+        {"add a group", [](DocumentEditor& e) { return e.addGroup("[a]"); }, Change::Kind::AddGroup, {{4, 0}},
+         kFile + "[a]\r\n"},
+        {"add an entry to every group of the header", [](DocumentEditor& e) { return e.addEntry("[a]", " x ", ""); },
+         Change::Kind::AddEntry, {{1, 3}, {3, 2}},
+         "[a]\r\nx=1\r\ny=2\r\n x =\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n x =\r\n"},
+        {"remove an entry", [](DocumentEditor& e) { return e.removeEntry({1, 1}); }, Change::Kind::RemoveEntry,
+         {{1, 1}}, "[a]\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
+        {"remove a group", [](DocumentEditor& e) { return e.removeGroup(1); }, Change::Kind::RemoveGroup, {{1, 0}},
+         "[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
+        {"import a block", [](DocumentEditor& e) { return e.importBlock("[a]\r\nw=5\r\n[novo]\r\nk=v\r\n[novo]\r\n=\r\n"); },
+         Change::Kind::Import, {{1, 3}, {4, 0}, {4, 1}, {4, 2}},
+         "[a]\r\nx=1\r\ny=2\r\nw=5\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n[novo]\r\nk=v\r\n=\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocumentEditor editor;
+        editor.replace(parsed(kFile));
+        std::vector<std::pair<Change, ChangeEvent>> reports;
+        QObject::connect(&editor, &DocumentEditor::changed,
+                         [&](const Change& change, ChangeEvent event) { reports.emplace_back(change, event); });
+        const std::vector<std::string> before = allSlots(editor.document());
+
+        ASSERT_EQ(c.make(editor), EditOutcome::Done);
+        EXPECT_EQ(documentBytes(editor.document()), c.saved);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].first.kind, c.kind);
+        EXPECT_EQ(reports[0].second, ChangeEvent::Done);
+        std::vector<EntryPosition> at;
+        for (const EditStep& step : reports[0].first.steps)
+            at.push_back(step.at);
+        EXPECT_EQ(at, c.at);
+        const std::vector<std::string> after = allSlots(editor.document());
+
+        const Change change = reports[0].first;
+        for (int round = 0; round < 2; ++round) {
+            editor.undo(change);
+            EXPECT_EQ(allSlots(editor.document()), before);
+            EXPECT_EQ(editor.redo(change), EditOutcome::Done);
+            EXPECT_EQ(allSlots(editor.document()), after);
+        }
+        EXPECT_EQ(reports.size(), 5u);
+        EXPECT_EQ(reports.back().second, ChangeEvent::Redone);
+    }
+}
+
+TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
+{
+    std::string fullGroups;  // every group slot taken, and every entry slot of the first group
+    for (int i = 0; i < kMaxSlots; ++i)
+        fullGroups += "[g]\r\n";
+    std::string fullEntries = "[e]\r\n";
+    for (int i = 0; i < kMaxSlots; ++i)
+        fullEntries += "n=v\r\n";
+    fullGroups.replace(0, 5, fullEntries);
+    const struct {
+        const char* name;
+        std::string file;
+        std::function<EditOutcome(DocumentEditor&)> make;
+        EditOutcome outcome;
+    } cases[] = {
+        {"an entry for a header no live group carries", kFile,
+         [](DocumentEditor& e) { return e.addEntry("[b ]", "n", "v"); }, EditOutcome::NoTarget},
+        {"a block whose first line is no header", kFile,
+         [](DocumentEditor& e) { return e.importBlock("\r\n[a]\r\nq=1\r\n"); }, EditOutcome::FirstLineNotHeader},
+        // Removed slots still count.
+        {"a group past the last slot", fullGroups,
+         [](DocumentEditor& e) {
+             e.removeGroup(2);
+             return e.addGroup("[h]");
+         },
+         EditOutcome::TooManyGroups},
+        {"an entry past the last slot of one of the header's groups", fullGroups,
+         [](DocumentEditor& e) {
+             e.removeEntry({1, 1});
+             return e.addEntry("[e]", "m", "1");
+         },
+         EditOutcome::TooManyEntries},
+        {"a block that adds a group past the last slot, after lines that fit", fullGroups,
+         [](DocumentEditor& e) { return e.importBlock("[g]\r\nq=1\r\n[h]\r\nf=2\r\n"); },
+         EditOutcome::TooManyGroups},
+        {"a block that adds an entry to a full group", fullGroups,
+         [](DocumentEditor& e) { return e.importBlock("[e]\r\nf=2\r\n"); }, EditOutcome::TooManyEntries},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocumentEditor editor;
+        editor.replace(parsed(c.file));
+        std::vector<std::string> before;
+        QObject::connect(&editor, &DocumentEditor::changed, [&] { before = allSlots(editor.document()); });
+        before = allSlots(editor.document());
+        EXPECT_EQ(c.make(editor), c.outcome);
+        // Nothing since the last change that was made: the refused one left no trace.
+        EXPECT_EQ(allSlots(editor.document()), before);
+    }
+}
+
+}  // namespace
+}  // namespace modMain
