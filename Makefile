@@ -2,6 +2,7 @@
 # (only the missing ones), configures into build/ and builds.
 
 BUILD_DIR     := build
+SANITIZED_DIR := build-sanitized
 FUZZ_DIR      := build-fuzz
 PACKAGE_DIR   := build-package
 FUZZ_SECONDS  ?= 600
@@ -27,13 +28,15 @@ define install_missing
 	fi
 endef
 
-.PHONY: run test bench fuzz package build deps
+.PHONY: run test bench fuzz package build sanitized deps
 
 run: build
 	$(BUILD_DIR)/src/planora
 
-test: build
+# Every test twice: in the plain build, and in one under AddressSanitizer and UBSan.
+test: build sanitized
 	cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	cd $(SANITIZED_DIR) && ctest --output-on-failure --parallel $(JOBS)
 
 bench: PACKAGES += $(BENCH_PACKAGES)
 bench: build
@@ -58,8 +61,12 @@ package: deps
 	lintian --fail-on error $(PACKAGE_DIR)/planora_*.deb
 
 build: deps
-	cmake -S . -B $(BUILD_DIR)
+	cmake -S . -B $(BUILD_DIR) -DPLANORA_WERROR=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+sanitized: deps
+	cmake -S . -B $(SANITIZED_DIR) -DPLANORA_SANITIZE=ON -DPLANORA_WERROR=ON
+	cmake --build $(SANITIZED_DIR) -j $(JOBS)
 
 deps:
 	$(call install_missing,$(PACKAGES))
