@@ -29,7 +29,8 @@ double medianMs(int runs, Prepare&& prepare, Work&& work)
 template <typename Work>
 double medianMs(int runs, Work&& work)
 {
-    return medianMs(runs, [] {}, work);
+    return medianMs(
+        runs, [] {}, work);
 }
 
 struct Sample {
@@ -37,7 +38,7 @@ struct Sample {
     QString path;
     std::size_t bytes;
     std::size_t lines;
-    int runs;  // the large files are timed fewer times
+    int runs;       // the large files are timed fewer times
     bool inWindow;  // also timed in the main window
 };
 

@@ -94,8 +94,8 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
     const QString savedPath = folder + "/saved.cfg";
     std::printf("\nDocument core: median milliseconds; reader in brackets: its time over the floor (read the file,\n"
                 "count its lines); inih and QSettings in brackets: their time over the reader's\n");
-    std::printf("%-26s %8s %9s %8s %17s %17s %17s %8s %10s %24s\n", "file", "size", "lines", "floor",
-                "Planora reader", "inih", "QSettings", "writer", "read+write", "peak memory of a load");
+    std::printf("%-26s %8s %9s %8s %17s %17s %17s %8s %10s %24s\n", "file", "size", "lines", "floor", "Planora reader",
+                "inih", "QSettings", "writer", "read+write", "peak memory of a load");
 
     struct Goals {
         double overFloor = 0;
@@ -127,12 +127,12 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
         QFile::remove(fresh);
         const modMain::Document loaded = *modMain::readDocument(sample.path).document;
         const double writer = medianMs(sample.runs, [&] { modMain::saveDocument(loaded, savedPath); });
-        const double readWrite = medianMs(sample.runs, [&] {
-            modMain::saveDocument(*modMain::readDocument(sample.path).document, savedPath);
-        });
+        const double readWrite = medianMs(
+            sample.runs, [&] { modMain::saveDocument(*modMain::readDocument(sample.path).document, savedPath); });
         const long long peak = peakMemoryOfReading(sample.path);
         const double bytesPerLine = double(peak - (long long)sample.bytes) / double(sample.lines);
-        std::printf("%-26s %5.1f MB %9zu %8.2f %8.2f (%5.2fx) %8.2f (%5.1fx) %8.2f (%5.1fx) %8.2f %10.2f %7.1f MB = file + %4.1f B/line\n",
+        std::printf("%-26s %5.1f MB %9zu %8.2f %8.2f (%5.2fx) %8.2f (%5.1fx) %8.2f (%5.1fx) %8.2f %10.2f %7.1f MB = "
+                    "file + %4.1f B/line\n",
                     qPrintable(sample.label), sample.bytes / 1e6, sample.lines, floor, reader, reader / floor, inih,
                     inih / reader, qsettings, qsettings / reader, writer, readWrite, peak / 1e6, bytesPerLine);
         if (sample.label.startsWith("maximum")) {
@@ -149,7 +149,8 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
     std::printf("\nGoals:\n");
     std::printf("  reader vs floor, maximum file: %5.2fx slower (goal <= 1.5x)   %s\n", goals.overFloor,
                 qPrintable(verdict(goals.overFloor <= 1.5)));
-    std::printf("  reader vs inih, maximum file:  %5.1fx faster (goal >= 2x)     %s\n", goals.inih, qPrintable(verdict(goals.inih >= 2)));
+    std::printf("  reader vs inih, maximum file:  %5.1fx faster (goal >= 2x)     %s\n", goals.inih,
+                qPrintable(verdict(goals.inih >= 2)));
     std::printf("  reader vs QSettings, maximum:  %5.1fx faster (goal >= 10x)    %s\n", goals.qsettings,
                 qPrintable(verdict(goals.qsettings >= 10)));
     std::printf("  read + write, maximum file:    %5.1f ms (goal < 150 ms)       %s\n", goals.readWrite,

@@ -14,13 +14,13 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QTableView>
+#include <QTimer>
 #include <QWidget>
 
 #include <chrono>
-#include <functional>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace bench {
@@ -94,18 +94,18 @@ void runWindowBenchmark(const std::vector<Sample>& samples)
                                         [&] { handled([&] { window.cmbRemover->click(); }); }));
 
         // From the double-click to the value stored and shown, the input box confirmed at once.
-        printRow("edit a value", medianMs(
-                                     kRuns, [&] { selectRow(window.lstConteudo, 0); },
-                                     [&] {
-                                         timeUntilModal(
-                                             [&] {
-                                                 handled([&] {
-                                                     emit window.lstConteudo->doubleClicked(
-                                                         window.lstConteudo->currentIndex());
-                                                 });
-                                             },
-                                             [](QWidget* box) { static_cast<QDialog*>(box)->accept(); });
-                                     }));
+        printRow("edit a value",
+                 medianMs(
+                     kRuns, [&] { selectRow(window.lstConteudo, 0); },
+                     [&] {
+                         timeUntilModal(
+                             [&] {
+                                 handled([&] {
+                                     emit window.lstConteudo->doubleClicked(window.lstConteudo->currentIndex());
+                                 });
+                             },
+                             [](QWidget* box) { static_cast<QDialog*>(box)->accept(); });
+                     }));
 
         // A pasted block of a header and 30 entries, from Adicionar to the dialog closed: a new
         // group where there is room for one, else more entries for the first.

@@ -1,16 +1,16 @@
 #include "gui_support.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QAbstractItemView>
-#include <QPushButton>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -104,7 +104,8 @@ void enterText(QWidget* field, const QString& text)
 {
     if (text.isEmpty()) {
         QTest::keyClick(field, Qt::Key_Delete);
-    } else if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; })) {
+    } else if (std::all_of(text.begin(), text.end(),
+                           [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; })) {
         QTest::keyClicks(field, text);
     } else {
         // What the keyboard cannot type arrives the way a user brings it: pasted.

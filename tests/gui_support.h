@@ -93,7 +93,7 @@ T* child(QObject* parent, const char* name)
     return standIn;
 }
 
-QStringList rowsOf(const QAbstractItemView* list);  // the columns joined by "="
+QStringList rowsOf(const QAbstractItemView* list);          // the columns joined by "="
 QStringList selectedRowsOf(const QAbstractItemView* list);  // their first column
 void clickRow(QAbstractItemView* list, int row);
 // Whether any pixel of the widget as drawn has exactly this colour.

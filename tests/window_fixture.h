@@ -75,9 +75,9 @@ protected:
     gui_testing::SeenInputBox editRow(int row, const QString& text, bool confirm = true)
     {
         gui_testing::SeenInputBox seen;
-        gui_testing::ModalScript()
-            .then(gui_testing::answerInputBox(seen, text, confirm))
-            .run([&] { gui_testing::doubleClickRow(entries, row); });
+        gui_testing::ModalScript().then(gui_testing::answerInputBox(seen, text, confirm)).run([&] {
+            gui_testing::doubleClickRow(entries, row);
+        });
         return seen;
     }
 

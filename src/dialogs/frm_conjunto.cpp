@@ -16,9 +16,9 @@ frmConjunto::frmConjunto(QWidget* parent, modMain::DocumentEditor& document)
 {
     Label1 = placedLabel(this, "Label1",
                          QStringLiteral("Cole no espaço abaixo a sequência de propriedades. Cada linha "
-                                              "corresponde a um parâmetro e um valor. Ex: A primeira linha deve ser "
-                                              "o grupo [grupo] e depois vem as propriedades \"PARM1=VAL1\",  "
-                                              "\"PARM2=VAL2\" e assim por diante."),
+                                        "corresponde a um parâmetro e um valor. Ex: A primeira linha deve ser "
+                                        "o grupo [grupo] e depois vem as propriedades \"PARM1=VAL1\",  "
+                                        "\"PARM2=VAL2\" e assim por diante."),
                          twips(60, 120, 5775, 735));
     Frame1 = placed(new QGroupBox(QStringLiteral("Cole aqui a sua sequência"), this), "Frame1",
                     twips(60, 960, 5775, 3135));

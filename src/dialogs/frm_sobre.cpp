@@ -24,7 +24,8 @@ QFont boldFont(qreal points)
 QString buildEnvironment()
 {
 #if defined(__clang__)
-    const QString compiler = QStringLiteral("Clang %1.%2.%3").arg(__clang_major__).arg(__clang_minor__).arg(__clang_patchlevel__);
+    const QString compiler =
+        QStringLiteral("Clang %1.%2.%3").arg(__clang_major__).arg(__clang_minor__).arg(__clang_patchlevel__);
 #elif defined(__GNUC__)
     const QString compiler = QStringLiteral("GCC %1.%2.%3").arg(__GNUC__).arg(__GNUC_MINOR__).arg(__GNUC_PATCHLEVEL__);
 #elif defined(_MSC_VER)
@@ -49,9 +50,9 @@ frmSobre::frmSobre(QWidget* parent)
     Frame1 = placed(new QGroupBox(QStringLiteral("Informações"), this), "Frame1", twips(60, 1260, 5715, 1815));
     setFrameCaptionRed(Frame1);
     Label2 = placedLabel(Frame1, "Label2",
-                   QStringLiteral("Crie, salve e modifique o arquivo de configuração do Microsoft Flight "
-                                  "Simulator 2004."),
-                   twips(240, 300, 4875, 495));
+                         QStringLiteral("Crie, salve e modifique o arquivo de configuração do Microsoft Flight "
+                                        "Simulator 2004."),
+                         twips(240, 300, 4875, 495));
     Label3 = placedLabel(Frame1, "Label3", QStringLiteral("Criado por:"), twips(240, 900, 975, 255));
     Label4 = placedLabel(Frame1, "Label4", QStringLiteral("Equipe Planora"), twips(1260, 900, 2895, 255));
     Label5 = placedLabel(Frame1, "Label5", QStringLiteral("IDE:"), twips(240, 1140, 975, 255));

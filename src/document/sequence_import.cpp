@@ -82,7 +82,8 @@ PlannedChange planImport(Document& document, std::string_view block)
             }
         } else if (line.kind == LineKind::Entry) {
             const EntryPosition at{target, ++entryCounts[target]};
-            change.steps.push_back({EditStep::Kind::AppendEntry, at, document.store(line.name), document.store(line.value)});
+            change.steps.push_back(
+                {EditStep::Kind::AppendEntry, at, document.store(line.name), document.store(line.value)});
         }
     }
     return {EditOutcome::Done, std::move(change)};

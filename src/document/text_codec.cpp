@@ -7,13 +7,16 @@
 namespace modMain {
 namespace {
 
-// Bytes 0x80-0x9F; every other byte stands for the character of the same number.
+// Bytes 0x80-0x9F, eight to a row as code charts show them; every other byte
+// stands for the character of the same number.
+// clang-format off
 constexpr std::array<char16_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+// clang-format on
 
 std::optional<char> byteFor(char32_t character)
 {
@@ -75,9 +78,8 @@ QString unencodableCharacters(QStringView text)
 
 QString unwritableInLine(QStringView text)
 {
-    return refusedCharacters(text, [](char32_t character) {
-        return character == '\r' || character == '\n' || !byteFor(character);
-    });
+    return refusedCharacters(
+        text, [](char32_t character) { return character == '\r' || character == '\n' || !byteFor(character); });
 }
 
 std::optional<std::string> encodeText(QStringView text)

@@ -44,8 +44,9 @@ void showCritical(QWidget* parent, const QString& title, const QString& text)
 
 void showFileFailure(QWidget* parent, const QString& verb, const QString& path, const QString& reason)
 {
-    showCritical(parent, QStringLiteral("Erro"),
-                 QStringLiteral("Não foi possível %1 o arquivo\n%2\n\n%3").arg(verb, QDir::toNativeSeparators(path), reason));
+    showCritical(
+        parent, QStringLiteral("Erro"),
+        QStringLiteral("Não foi possível %1 o arquivo\n%2\n\n%3").arg(verb, QDir::toNativeSeparators(path), reason));
 }
 
 bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault)
@@ -102,7 +103,8 @@ void showRefusal(QWidget* parent, modMain::EditOutcome outcome)
                         QStringLiteral("O grupo já tem o número máximo de parâmetros (%1).").arg(modMain::kMaxSlots));
         return;
     case modMain::EditOutcome::OutOfMemory:
-        showCritical(parent, QStringLiteral("Erro"), QStringLiteral("Não há memória suficiente para concluir o comando."));
+        showCritical(parent, QStringLiteral("Erro"),
+                     QStringLiteral("Não há memória suficiente para concluir o comando."));
         return;
     }
 }

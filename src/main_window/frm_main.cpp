@@ -13,8 +13,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QTimer>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 

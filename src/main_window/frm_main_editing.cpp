@@ -91,8 +91,9 @@ void frmMain::addGroup()
 
 void frmMain::addEntries()
 {
-    frmEntrada(this, document_, selectedHeader(), [this](std::string_view name) { return entryRows_->shows(name); })
-        .exec();
+    frmEntrada(this, document_, selectedHeader(), [this](std::string_view name) {
+        return entryRows_->shows(name);
+    }).exec();
 }
 
 void frmMain::importSequence()

@@ -6,11 +6,11 @@
 #include "form_kit/messages.h"
 
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
-#include <QFileDialog>
-#include <QFileInfo>
 
 bool frmMain::AbrirFS9(const QString& path)
 {

@@ -2,8 +2,8 @@
 #include "main_window/frm_main.h"
 
 #include "document/file_access.h"
-#include "main_window/fs9_path.h"
 #include "form_kit/messages.h"
+#include "main_window/fs9_path.h"
 
 #include <QFile>
 

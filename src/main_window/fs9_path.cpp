@@ -80,8 +80,9 @@ QStringList winePrefixes(const QString& home)
     if (home.isEmpty())
         return prefixes;
     prefixes.append(home + QStringLiteral("/.wine"));
-    for (const char* managed : {"/.local/share/bottles/bottles", "/.var/app/com.usebottles.bottles/data/bottles/bottles",
-                                "/Games", "/.PlayOnLinux/wineprefix"})
+    for (const char* managed :
+         {"/.local/share/bottles/bottles", "/.var/app/com.usebottles.bottles/data/bottles/bottles", "/Games",
+          "/.PlayOnLinux/wineprefix"})
         prefixes += subfolders(home + QString::fromLatin1(managed));
     return prefixes;
 }

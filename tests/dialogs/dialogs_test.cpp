@@ -82,13 +82,21 @@ TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderNamedBoxesAndNoEnterOrEscape)
         QStringList tabOrder;  // from the initial focus round to it again
         QStringList names;     // box: its accessible name, after its caption
     } dialogs[] = {
-        {[&] { click("cmbNovoGrupo"); }, "Adicionar Grupo", {345, 97}, {"txtGrupo", "cmbAdicionar", "cmbCancel", "txtGrupo"},
+        {[&] { click("cmbNovoGrupo"); },
+         "Adicionar Grupo",
+         {345, 97},
+         {"txtGrupo", "cmbAdicionar", "cmbCancel", "txtGrupo"},
          {"txtGrupo: Digite o nome do grupo"}},
-        {[&] { click("cmbNovaEntrada"); }, "Adicionar Entrada", {366, 117},
+        {[&] { click("cmbNovaEntrada"); },
+         "Adicionar Entrada",
+         {366, 117},
          {"txtParametro", "txtValor", "cmbAdicionar", "cmbCancelar", "txtParametro"},
          {"txtParametro: Parâmetro", "txtValor: Valor"}},
-        {[&] { chooseMenuItem(window.get(), "menSequencia"); }, "Adicionar conjunto", {395, 314},
-         {"txtSequencia", "cmbAdicionar", "cmbCancelar", "txtSequencia"}, {"txtSequencia: Cole aqui a sua sequência"}},
+        {[&] { chooseMenuItem(window.get(), "menSequencia"); },
+         "Adicionar conjunto",
+         {395, 314},
+         {"txtSequencia", "cmbAdicionar", "cmbCancelar", "txtSequencia"},
+         {"txtSequencia: Cole aqui a sua sequência"}},
         {[&] { chooseMenuItem(window.get(), "menSobre"); }, "Sobre o Planora", {391, 241}, {"cmbOK", "cmbOK"}, {}},
     };
     for (const auto& d : dialogs) {
@@ -133,7 +141,8 @@ TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderNamedBoxesAndNoEnterOrEscape)
     // The new-entry captions keep the design's rectangles, their whole text showing.
     ModalScript()
         .then([&](QWidget* dialog) {
-            for (const auto& [name, geometry] : {std::pair{"Label1", QRect(12, 24, 53, 13)}, {"Label2", QRect(236, 24, 53, 13)}}) {
+            for (const auto& [name, geometry] :
+                 {std::pair{"Label1", QRect(12, 24, 53, 13)}, {"Label2", QRect(236, 24, 53, 13)}}) {
                 auto* label = child<QLabel>(dialog, name);
                 EXPECT_EQ(label->geometry(), geometry) << name;
                 EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), geometry.width()) << name;
@@ -151,7 +160,8 @@ TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)
     clickRow(groups, 0);
 
     const Outcome listed = newGroup("grupo1", true);
-    expectMessage(listed.message, QMessageBox::Information, "Grupo já existente", "Já existe um grupo com esse mesmo nome");
+    expectMessage(listed.message, QMessageBox::Information, "Grupo já existente",
+                  "Já existe um grupo com esse mesmo nome");
     EXPECT_FALSE(listed.closedItself);
     EXPECT_EQ(listed.fieldsAfter, QStringList{"grupo1"});
 
@@ -159,7 +169,8 @@ TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)
         EXPECT_TRUE(newGroup(name).closedItself) << name;
     EXPECT_FALSE(newGroup("", true).closedItself);  // "[]" is listed now
 
-    EXPECT_EQ(rowsOf(groups), (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[[grupo1]]", "[]", "[velho]", "[a=b]"}));
+    EXPECT_EQ(rowsOf(groups),
+              (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[[grupo1]]", "[]", "[velho]", "[a=b]"}));
     EXPECT_EQ(selectedRowsOf(groups).size(), 1);
     EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
     EXPECT_EQ(document().GroupCount(), 8);
@@ -244,8 +255,9 @@ TEST_F(DialogsTest, ImportAppliesTheBlockInOrder)
 
     for (const QString block : {"", "\n[a]\nq=1", "grupo1\nq=1", "[a\nq=1"}) {
         const Outcome refused = import(block, true);
-        expectMessage(refused.message, QMessageBox::Information, "Grupo Inválido",
-                      "A primeira linha deve ser obrigatóriamente o grupo ao qual as propriedades pertencem. Ex [grupo1]");
+        expectMessage(
+            refused.message, QMessageBox::Information, "Grupo Inválido",
+            "A primeira linha deve ser obrigatóriamente o grupo ao qual as propriedades pertencem. Ex [grupo1]");
         EXPECT_EQ(refused.fieldsAfter, QStringList{block + "\n"});
     }
     EXPECT_EQ(document().GroupCount(), 6);
@@ -262,8 +274,8 @@ TEST_F(DialogsTest, RefusesAtTheLimitsAndKeepsTheListsInStep)
     const QString entryLimit = "O grupo já tem o número máximo de parâmetros (32767).";
 
     // A block that does not fit is refused whole, counting what it adds itself.
-    for (const auto& [block, text] : {std::pair{QString("[novo]\n[outro]\n"), groupLimit},
-                                      {QString("[a]\nx=1\n[novo]\n[a]\ny=2\n"), entryLimit}}) {
+    for (const auto& [block, text] :
+         {std::pair{QString("[novo]\n[outro]\n"), groupLimit}, {QString("[a]\nx=1\n[novo]\n[a]\ny=2\n"), entryLimit}}) {
         const Outcome refused = import(block, true);
         expectMessage(refused.message, QMessageBox::Information, "Limite atingido", text);
         EXPECT_EQ(refused.fieldsAfter, QStringList{block + "\n"});
@@ -293,7 +305,8 @@ TEST_F(DialogsTest, AboutTellsWhatBuiltTheProgramAndClosesFromItsButton)
         bool closed = false;
         ModalScript()
             .then([&](QWidget* dialog) {
-                for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8"})
+                for (const char* name :
+                     {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7", "Label8"})
                     labels.append(child<QLabel>(dialog, name)->text());
                 EXPECT_EQ(child<QLabel>(dialog, "Image1")->pixmap().size(), QSize(48, 48));
                 QTest::keyClick(QApplication::focusWidget(), k.key);

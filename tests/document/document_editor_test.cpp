@@ -22,21 +22,41 @@ TEST(DocumentEditor, MakesEachChangeWholeAndTakesItBackSlotForSlot)
         std::function<EditOutcome(DocumentEditor&)> make;
         Change::Kind kind;
         std::vector<EntryPosition> at;  // where each step acted
-        std::string saved;               // the file after the change
+        std::string saved;              // the file after the change
     } cases[] = {
-        {"set a value", [](DocumentEditor& e) { return e.setValue({1, 2}, "novo=v"); }, Change::Kind::SetValue,
-         {{1, 2}}, "[a]\r\nx=1\r\ny=novo=v\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
-        {"add a group", [](DocumentEditor& e) { return e.addGroup("[a]"); }, Change::Kind::AddGroup, {{4, 0}},
+        {"set a value",
+         [](DocumentEditor& e) {
+             return e.setValue({1, 2}, "novo=v");
+         },
+         Change::Kind::SetValue,
+         {{1, 2}},
+         "[a]\r\nx=1\r\ny=novo=v\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
+        {"add a group",
+         [](DocumentEditor& e) { return e.addGroup("[a]"); },
+         Change::Kind::AddGroup,
+         {{4, 0}},
          kFile + "[a]\r\n"},
-        {"add an entry to every group of the header", [](DocumentEditor& e) { return e.addEntry("[a]", " x ", ""); },
-         Change::Kind::AddEntry, {{1, 3}, {3, 2}},
+        {"add an entry to every group of the header",
+         [](DocumentEditor& e) { return e.addEntry("[a]", " x ", ""); },
+         Change::Kind::AddEntry,
+         {{1, 3}, {3, 2}},
          "[a]\r\nx=1\r\ny=2\r\n x =\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n x =\r\n"},
-        {"remove an entry", [](DocumentEditor& e) { return e.removeEntry({1, 1}); }, Change::Kind::RemoveEntry,
-         {{1, 1}}, "[a]\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
-        {"remove a group", [](DocumentEditor& e) { return e.removeGroup(1); }, Change::Kind::RemoveGroup, {{1, 0}},
+        {"remove an entry",
+         [](DocumentEditor& e) {
+             return e.removeEntry({1, 1});
+         },
+         Change::Kind::RemoveEntry,
+         {{1, 1}},
+         "[a]\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
+        {"remove a group",
+         [](DocumentEditor& e) { return e.removeGroup(1); },
+         Change::Kind::RemoveGroup,
+         {{1, 0}},
          "[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
-        {"import a block", [](DocumentEditor& e) { return e.importBlock("[a]\r\nw=5\r\n[novo]\r\nk=v\r\n[novo]\r\n=\r\n"); },
-         Change::Kind::Import, {{1, 3}, {4, 0}, {4, 1}, {4, 2}},
+        {"import a block",
+         [](DocumentEditor& e) { return e.importBlock("[a]\r\nw=5\r\n[novo]\r\nk=v\r\n[novo]\r\n=\r\n"); },
+         Change::Kind::Import,
+         {{1, 3}, {4, 0}, {4, 1}, {4, 2}},
          "[a]\r\nx=1\r\ny=2\r\nw=5\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n[novo]\r\nk=v\r\n=\r\n"},
     };
     for (const auto& c : cases) {
@@ -104,8 +124,7 @@ TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
          },
          EditOutcome::TooManyEntries},
         {"a block that adds a group past the last slot, after lines that fit", fullGroups,
-         [](DocumentEditor& e) { return e.importBlock("[g]\r\nq=1\r\n[h]\r\nf=2\r\n"); },
-         EditOutcome::TooManyGroups},
+         [](DocumentEditor& e) { return e.importBlock("[g]\r\nq=1\r\n[h]\r\nf=2\r\n"); }, EditOutcome::TooManyGroups},
         {"a block that adds an entry to a full group", fullGroups,
          [](DocumentEditor& e) { return e.importBlock("[e]\r\nf=2\r\n"); }, EditOutcome::TooManyEntries},
     };

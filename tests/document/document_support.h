@@ -30,8 +30,8 @@ inline std::vector<std::string> allSlots(const Document& document)
     for (const GroupRecord& group : document.Groups) {
         all.push_back((group.Alive ? "+G " : "-G ") + std::string(document.text(group.Header)));
         for (std::size_t k = 0; k < group.Names.size(); ++k) {
-            all.push_back((group.EntryAlive[k] ? "+E " : "-E ") + std::string(document.text(group.Names[k])) +
-                            " | " + std::string(document.text(group.Values[k])));
+            all.push_back((group.EntryAlive[k] ? "+E " : "-E ") + std::string(document.text(group.Names[k])) + " | " +
+                          std::string(document.text(group.Values[k])));
         }
     }
     return all;

@@ -103,7 +103,7 @@ TEST(SafeSave, KeepsOwnerGroupAndEveryModeBitAndRefusesFilesNobodyMayWrite)
         mode_t mode;
         bool saves;
     } cases[] = {
-        {0644, true},  {0640, true},  {0200, true},  {0464, true}, {0446, true},  {04755, true},
+        {0644, true},  {0640, true},  {0200, true},  {0464, true},  {0446, true},  {04755, true},
         {02710, true}, {01666, true}, {07777, true}, {0444, false}, {0555, false}, {0, false},
     };
     for (const auto& c : cases) {
@@ -235,8 +235,8 @@ TEST(SafeRead, RunningOutOfMemoryIsARefusal)
             std::fscanf(statm, "%ld", &pages);
             std::fclose(statm);
         }
-        test_files::limit(RLIMIT_AS, static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) +
-                                         (32 << 20));
+        test_files::limit(RLIMIT_AS,
+                          static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (32 << 20));
         const ReadResult result = readDocument(path);
         return !result.document && result.error == "Não há memória suficiente para ler o arquivo.";
     })) << "no refusal for want of memory";

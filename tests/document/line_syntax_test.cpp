@@ -43,7 +43,8 @@ TEST(LineSyntax, EveryLineEndEndsALine)
         {"\r\r\n\n", {"empty", "empty", "empty"}},
         {"\n\r", {"empty", "empty"}},  // LF then CR: two line ends, not one
         // Long lines cross the 16-byte blocks that the search looks at.
-        {longName + "=" + longName + "=\r\n" + std::string(17, 'x'), {"entry " + longName + "|" + longName + "=", "other " + std::string(17, 'x')}},
+        {longName + "=" + longName + "=\r\n" + std::string(17, 'x'),
+         {"entry " + longName + "|" + longName + "=", "other " + std::string(17, 'x')}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(linesOf(c.text), c.lines) << c.text;

@@ -18,7 +18,8 @@ TEST(FrameCaptions, MeasureContrastAsWcagDoes)
         {QColor(0x76, 0x76, 0x76), Qt::white, 4.542},  // the lightest grey that reads on white
     };
     for (const auto& c : cases)
-        EXPECT_NEAR(contrastRatio(c.a, c.b), c.ratio, 0.001) << c.a.name().toStdString() << " on " << c.b.name().toStdString();
+        EXPECT_NEAR(contrastRatio(c.a, c.b), c.ratio, 0.001)
+            << c.a.name().toStdString() << " on " << c.b.name().toStdString();
 }
 
 TEST(FrameCaptions, KeepTheDesignsRedOnLightWindowsAndReadOnDarkOnes)

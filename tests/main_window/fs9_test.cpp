@@ -54,15 +54,18 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
         {{{"/.wine" + roaming + "/Microsoft/FS9/outro.cfg", 0}}, {}, {}},
         {{{"/.wine" + roaming + fs9, 0}}, {}, "/.wine" + roaming + fs9},
         // Any letter case, as Windows matches names; the steamuser folder and the older name of the folder.
-        {{{"/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG", 0}}, {},
+        {{{"/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG", 0}},
+         {},
          "/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG"},
         // The prefixes of Bottles (also as a Flatpak), Lutris and PlayOnLinux; any user folder.
-        {{{"/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9, 0}}, {},
+        {{{"/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9, 0}},
+         {},
          "/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9},
         {{{"/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9, 0}},
          {},
          "/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9},
-        {{{"/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9, 0}}, "/vazio",
+        {{{"/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9, 0}},
+         "/vazio",
          "/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9},
         // Elsewhere the file written last; $WINEPREFIX wins when it holds one.
         {{{"/.wine" + roaming + fs9, 60}, {"/Games/fs9" + roaming + fs9, 10}, {"/escolhido" + roaming + fs9, 30}},
@@ -84,7 +87,8 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
         }
         const QString winePrefix = cases[i].winePrefix;
         const ScopedVariable caseHome("HOME", QFile::encodeName(home));
-        const ScopedVariable casePrefix("WINEPREFIX", winePrefix.isEmpty() ? QByteArray() : QFile::encodeName(home + winePrefix));
+        const ScopedVariable casePrefix("WINEPREFIX",
+                                        winePrefix.isEmpty() ? QByteArray() : QFile::encodeName(home + winePrefix));
         const QString found = cases[i].found.isEmpty() ? QString() : home + cases[i].found;
         SCOPED_TRACE(i);
         EXPECT_EQ(defaultFS9File(), found);
@@ -97,15 +101,15 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
 TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
 {
     const QString other = load("[antigo]\r\n");
-    expectMessage(choose("menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Information,
-                  "FS9.cfg não encontrado",
+    expectMessage(choose("menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Information, "FS9.cfg não encontrado",
                   "Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente através do menu "
                   "Arquivo->Abrir...");
     EXPECT_EQ(window->CurrentFile(), other);
 
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\nlinha ruim\r\n");
     expectMessage(choose("menProcurar", {QMessageBox::Ok}).at(0), QMessageBox::Critical, "Erro",
-                  "Não foi possível abrir o arquivo\n" + fs9File + "\n\nLinha 3: a linha não é um grupo nem tem \"=\".");
+                  "Não foi possível abrir o arquivo\n" + fs9File +
+                      "\n\nLinha 3: a linha não é um grupo nem tem \"=\".");
     EXPECT_EQ(window->CurrentFile(), other);
     EXPECT_EQ(rowsOf(groups), QStringList{"[antigo]"});
 
@@ -124,11 +128,11 @@ TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
     expectMessage(choose("menExluir", {QMessageBox::No}).at(0), QMessageBox::Question, "Pergunta",
                   "Tem certeza que deseja excluir o fs9.cfg?");
     EXPECT_TRUE(QFile::exists(fs9File));
-    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
-                  QMessageBox::Information, "Exluído", "Arquivo excluído!");
+    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1), QMessageBox::Information, "Exluído",
+                  "Arquivo excluído!");
     EXPECT_FALSE(QFile::exists(fs9File));
-    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
-                  QMessageBox::Critical, "Erro", "Arquivo não encontrado");
+    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1), QMessageBox::Critical, "Erro",
+                  "Arquivo não encontrado");
 
     // The document is still there, and Save writes the file again.
     EXPECT_EQ(window->CurrentFile(), fs9File);
@@ -142,8 +146,8 @@ TEST_F(FS9Test, ExitAsksFirstButTheCloseBoxDoesNot)
                   "Tem certeza que deseja sair?");
     EXPECT_TRUE(window->isVisible());
 
-    expectMessage(choose("menSair", {QMessageBox::Yes}).at(0), QMessageBox::Question,
-                  "Confirmar saída", "Tem certeza que deseja sair?");
+    expectMessage(choose("menSair", {QMessageBox::Yes}).at(0), QMessageBox::Question, "Confirmar saída",
+                  "Tem certeza que deseja sair?");
     EXPECT_FALSE(window->isVisible());
 
     window->show();
@@ -163,7 +167,7 @@ TEST_F(FS9Test, NeitherLocateNorDeleteWaitsOnOrRemovesWhatItMayNot)
     // A file nobody may write is as good as locked: it stays, even for root.
     writeFile(fs9File, "[SOUND]\r\n");
     ASSERT_EQ(::chmod(QFile::encodeName(fs9File).constData(), 0444), 0);
-    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1),
-                  QMessageBox::Critical, "Erro", "Arquivo não encontrado");
+    expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1), QMessageBox::Critical, "Erro",
+                  "Arquivo não encontrado");
     EXPECT_EQ(contentOf(fs9File), "[SOUND]\r\n");
 }

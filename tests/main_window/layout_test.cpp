@@ -20,8 +20,10 @@ TEST_F(WindowTest, ShowsTheDesignsCaptions)
         for (auto* button : frame->findChildren<QPushButton*>())
             EXPECT_FALSE(showsColour(button, QColor(192, 0, 0))) << button->objectName().toStdString();
     }
-    for (const auto& [name, caption] : {std::pair{"cmbNovoGrupo", "Adicionar Grupo"}, {"cmbRemoverGrupo", "Remover Grupo"},
-                                        {"cmbNovaEntrada", "Nova Entrada"}, {"cmbRemover", "Remover entrada"}})
+    for (const auto& [name, caption] : {std::pair{"cmbNovoGrupo", "Adicionar Grupo"},
+                                        {"cmbRemoverGrupo", "Remover Grupo"},
+                                        {"cmbNovaEntrada", "Nova Entrada"},
+                                        {"cmbRemover", "Remover entrada"}})
         EXPECT_EQ(child<QPushButton>(window.get(), name)->text(), QString(caption));
     EXPECT_EQ(entries->model()->headerData(0, Qt::Horizontal).toString(), "Parâmetro");
     EXPECT_EQ(entries->model()->headerData(1, Qt::Horizontal).toString(), "Valor");
@@ -81,8 +83,8 @@ TEST_F(WindowTest, OffersTheMenusWithNoAccessKeysOrShortcuts)
 
 TEST_F(WindowTest, StartsInTheGroupListAndTabsInDesignOrder)
 {
-    const char* const order[] = {"lstGrupos", "cmbNovoGrupo", "cmbRemoverGrupo", "lstConteudo",
-                                 "cmbNovaEntrada", "cmbRemover", "lstGrupos"};
+    const char* const order[] = {"lstGrupos",      "cmbNovoGrupo", "cmbRemoverGrupo", "lstConteudo",
+                                 "cmbNovaEntrada", "cmbRemover",   "lstGrupos"};
     EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(window.get(), order[0]));
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
