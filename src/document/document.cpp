@@ -1,5 +1,7 @@
 #include "document/document.h"
 
+#include "document/text_codec.h"
+
 #include <cstring>
 
 namespace modMain {
@@ -53,11 +55,11 @@ std::int16_t Document::findLiveEntry(int group, std::string_view name) const
 std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
 {
     const std::vector<std::int16_t> groups = findLiveGroups(header);
-    std::size_t slots = 0;
+    std::size_t entrySlots = 0;
     for (const int position : groups)
-        slots += group(position).Names.size();
+        entrySlots += group(position).Names.size();
     std::vector<LiveEntry> entries;
-    entries.reserve(slots);
+    entries.reserve(entrySlots);
     for (const std::int16_t position : groups) {
         const GroupRecord& record = group(position);
         for (std::size_t k = 0; k < record.Names.size(); ++k) {
@@ -84,6 +86,35 @@ std::int16_t Document::firstLiveGroup(std::string_view header) const
             return static_cast<std::int16_t>(i + 1);
     }
     return 0;
+}
+
+std::optional<EntryPosition> Document::nextLiveEntryContaining(std::string_view text,
+                                                               std::optional<EntryPosition> after) const
+{
+    const auto holds = [&](const GroupRecord& group, std::size_t k) {
+        return group.EntryAlive[k] &&
+               (containsIgnoringCase(this->text(group.Names[k]), text) ||
+                containsIgnoringCase(this->text(group.Values[k]), text));
+    };
+    // The entries after the start to the end, then from the first to the start itself.
+    const EntryPosition start = after.value_or(EntryPosition{1, 0});
+    const auto search = [&](EntryPosition from, EntryPosition to) -> std::optional<EntryPosition> {
+        for (int g = from.group; g <= to.group && g <= GroupCount(); ++g) {
+            const GroupRecord& record = group(g);
+            if (!record.Alive)
+                continue;
+            const int first = g == from.group ? from.entry : 0;
+            const int last = g == to.group ? to.entry : record.EntryCount();
+            for (int k = first; k < last && k < record.EntryCount(); ++k) {
+                if (holds(record, static_cast<std::size_t>(k)))
+                    return EntryPosition{static_cast<std::int16_t>(g), static_cast<std::int16_t>(k + 1)};
+            }
+        }
+        return std::nullopt;
+    };
+    if (const auto found = search(start, {GroupCount(), kMaxSlots}))
+        return found;
+    return search({1, 0}, start);
 }
 
 void Document::setValue(EntryPosition at, TextRef value)

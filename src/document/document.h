@@ -94,6 +94,11 @@ public:
     std::optional<EntryPosition> firstLiveEntryNamed(std::string_view header, std::string_view name) const;
     // The first live group carrying `header`, or 0.
     std::int16_t firstLiveGroup(std::string_view header) const;
+    // The next live entry after `after` (from the first entry when there is
+    // none), in position order and round once to the start, whose name or
+    // value holds `text`, letter case aside.
+    std::optional<EntryPosition> nextLiveEntryContaining(std::string_view text,
+                                                         std::optional<EntryPosition> after) const;
 
     void setValue(EntryPosition at, TextRef value);
     void removeGroup(int group) { this->group(group).Alive = false; }

@@ -1,4 +1,4 @@
-// Planning a pasted block: checked whole first, so that a block either goes
+// Planning a pasted block: worked out whole first, so that a block either goes
 // in completely or leaves the document as it was.
 #include "document/document_editor.h"
 #include "document/line_syntax.h"
@@ -8,85 +8,136 @@
 namespace modMain {
 namespace {
 
-// The first live group carrying each header, found in one pass over the
-// document rather than by a search for each header of the block.
-using HeaderIndex = std::unordered_map<std::string_view, std::int16_t>;
+// What the block does to the groups of one header.
+struct HeaderPlan {
+    int target = 0;  // the group its new entries go to
+    // Each name's entry in the live groups of the header, the first one as a
+    // double-click on its row would find it, or the one the block appends.
+    std::unordered_map<std::string_view, EntryPosition> entries;
+    bool entriesKnown = false;
+};
 
-HeaderIndex firstLiveGroups(const Document& document)
-{
-    HeaderIndex first;
-    first.reserve(static_cast<std::size_t>(document.GroupCount()));
-    for (int position = 1; position <= document.GroupCount(); ++position) {
-        if (const GroupRecord& group = document.group(position); group.Alive)
-            first.try_emplace(document.text(group.Header), static_cast<std::int16_t>(position));
-    }
-    return first;
-}
+// A step whose texts are still the block's own, stored once the whole block fits.
+struct PendingStep {
+    EditStep::Kind kind;
+    EntryPosition at;
+    std::string_view text;
+    std::string_view other;
+};
 
-// Whether every line of the block can be applied, or why not.
-EditOutcome checkBlock(const Document& document, std::string_view block, const HeaderIndex& groups)
-{
-    // The entry count each header of the block leads to once the block is in.
-    std::unordered_map<std::string_view, int> entryCounts;
-    int newGroups = 0;
-    int* target = nullptr;
-    ConfigLines lines(block);
-    ConfigLine line;
-    while (lines.next(line)) {
-        if (line.kind == LineKind::Header) {
-            auto [slot, isNew] = entryCounts.try_emplace(line.text, 0);
-            if (isNew) {
-                if (const auto live = groups.find(line.text); live == groups.end())
-                    ++newGroups;
-                else
-                    slot->second = document.group(live->second).EntryCount();
-            }
-            target = &slot->second;
-        } else if (!target) {
-            return EditOutcome::FirstLineNotHeader;
-        } else if (line.kind == LineKind::Entry && ++*target > kMaxSlots) {
-            return EditOutcome::TooManyEntries;
+class BlockPlanner {
+public:
+    explicit BlockPlanner(Document& document)
+        : document_(document)
+        , nextGroup_(document.GroupCount() + 1)
+    {
+        // The first live group of each header, in one pass over the document
+        // rather than a search for each header of the block.
+        for (int position = document.GroupCount(); position >= 1; --position) {
+            if (const GroupRecord& group = document.group(position); group.Alive)
+                headers_[document.text(group.Header)].target = position;
         }
     }
-    if (document.GroupCount() + newGroups > kMaxSlots)
-        return EditOutcome::TooManyGroups;
-    return EditOutcome::Done;
-}
+
+    PlannedChange plan(std::string_view block)
+    {
+        HeaderPlan* current = nullptr;
+        ConfigLines lines(block);
+        ConfigLine line;
+        while (lines.next(line)) {
+            if (line.kind == LineKind::Header) {
+                current = &header(line.text);
+            } else if (!current) {
+                return {EditOutcome::FirstLineNotHeader, {}};
+            } else if (line.kind == LineKind::Entry && !entry(*current, line.name, line.value)) {
+                return {EditOutcome::TooManyEntries, {}};
+            }
+        }
+        if (nextGroup_ - 1 > kMaxSlots)
+            return {EditOutcome::TooManyGroups, {}};
+        return {EditOutcome::Done, materialized()};
+    }
+
+private:
+    HeaderPlan& header(std::string_view text)
+    {
+        HeaderPlan& plan = headers_[text];
+        if (plan.target == 0) {
+            plan.target = nextGroup_++;
+            plan.entriesKnown = true;
+            entryCounts_[plan.target] = 0;
+            steps_.push_back({EditStep::Kind::AppendGroup, position(plan.target, 0), text, {}});
+        }
+        return plan;
+    }
+
+    // Past the last slot only in a block that is refused before its steps are made.
+    static EntryPosition position(int group, int entry)
+    {
+        return {static_cast<std::int16_t>(group), static_cast<std::int16_t>(entry)};
+    }
+
+    // A name already there takes the value; a new one is appended. False when
+    // the target group has no slot left.
+    bool entry(HeaderPlan& plan, std::string_view name, std::string_view value)
+    {
+        if (!plan.entriesKnown) {
+            for (const LiveEntry& live : document_.liveEntriesOf(document_.text(document_.group(plan.target).Header)))
+                plan.entries.try_emplace(document_.text(live.name), live.at);
+            plan.entriesKnown = true;
+        }
+        if (const auto existing = plan.entries.find(name); existing != plan.entries.end()) {
+            steps_.push_back({EditStep::Kind::SetValue, existing->second, value, {}});
+            return true;
+        }
+        auto [count, isNew] = entryCounts_.try_emplace(plan.target, 0);
+        if (isNew)
+            count->second = document_.group(plan.target).EntryCount();
+        if (count->second >= kMaxSlots)
+            return false;
+        const EntryPosition at = position(plan.target, ++count->second);
+        plan.entries.emplace(name, at);
+        steps_.push_back({EditStep::Kind::AppendEntry, at, name, value});
+        return true;
+    }
+
+    // The steps with their texts stored in the document; a value set records
+    // the value it replaces, the document's or one the block set before.
+    Change materialized()
+    {
+        Change change{Change::Kind::Import, {}};
+        change.steps.reserve(steps_.size());
+        std::unordered_map<std::int32_t, TextRef> values;  // each entry's value as the block leaves it
+        const auto key = [](EntryPosition at) { return (std::int32_t{at.group} << 16) | at.entry; };
+        for (const PendingStep& step : steps_) {
+            EditStep made{step.kind, step.at, document_.store(step.text), {}};
+            if (step.kind == EditStep::Kind::AppendEntry) {
+                made.other = document_.store(step.other);
+                values[key(step.at)] = made.other;
+            } else if (step.kind == EditStep::Kind::SetValue) {
+                const auto planned = values.find(key(step.at));
+                made.other = planned != values.end()
+                                 ? planned->second
+                                 : document_.group(step.at.group).Values[static_cast<std::size_t>(step.at.entry - 1)];
+                values[key(step.at)] = made.text;
+            }
+            change.steps.push_back(made);
+        }
+        return change;
+    }
+
+    Document& document_;
+    int nextGroup_;
+    std::unordered_map<std::string_view, HeaderPlan> headers_;
+    std::unordered_map<int, int> entryCounts_;  // of the groups the block appends to
+    std::vector<PendingStep> steps_;
+};
 
 }  // namespace
 
 PlannedChange planImport(Document& document, std::string_view block)
 {
-    HeaderIndex groups = firstLiveGroups(document);
-    if (const EditOutcome fits = checkBlock(document, block, groups); fits != EditOutcome::Done)
-        return {fits, {}};
-
-    Change change{Change::Kind::Import, {}};
-    std::unordered_map<std::int16_t, std::int16_t> entryCounts;  // of the groups the block reaches
-    auto nextGroup = static_cast<std::int16_t>(document.GroupCount() + 1);
-    std::int16_t target = 0;  // the group of the last header line
-    ConfigLines lines(block);
-    ConfigLine line;
-    while (lines.next(line)) {
-        if (line.kind == LineKind::Header) {
-            if (const auto live = groups.find(line.text); live != groups.end()) {
-                target = live->second;
-                // A group the block itself made is counted already, and not in the document yet.
-                if (!entryCounts.contains(target))
-                    entryCounts.emplace(target, document.group(target).EntryCount());
-            } else {
-                target = nextGroup++;
-                change.steps.push_back({EditStep::Kind::AppendGroup, {target, 0}, document.store(line.text), {}});
-                groups.emplace(line.text, target);
-                entryCounts.emplace(target, 0);
-            }
-        } else if (line.kind == LineKind::Entry) {
-            const EntryPosition at{target, ++entryCounts[target]};
-            change.steps.push_back(
-                {EditStep::Kind::AppendEntry, at, document.store(line.name), document.store(line.value)});
-        }
-    }
-    return {EditOutcome::Done, std::move(change)};
+    return BlockPlanner(document).plan(block);
 }
 
 }  // namespace modMain

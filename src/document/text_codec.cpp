@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <array>
 
 namespace modMain {
@@ -58,16 +59,34 @@ QString refusedCharacters(QStringView text, Refuse&& refuse)
     return refused;
 }
 
+QChar charFor(unsigned char byte)
+{
+    return QChar(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte));
+}
+
+// Each byte's case-folded byte: the byte of the character's folded form where
+// a byte holds it, else the byte itself.
+const std::array<char, 256>& caseFolding()
+{
+    static const std::array<char, 256> folding = [] {
+        std::array<char, 256> table{};
+        for (int byte = 0; byte < 256; ++byte) {
+            const std::optional<char> folded = byteFor(charFor(static_cast<unsigned char>(byte)).toCaseFolded().unicode());
+            table[static_cast<std::size_t>(byte)] = folded.value_or(static_cast<char>(byte));
+        }
+        return table;
+    }();
+    return folding;
+}
+
 }  // namespace
 
 QString decodeText(std::string_view bytes)
 {
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        *out++ = QChar(byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t(byte));
-    }
+    for (const char c : bytes)
+        *out++ = charFor(static_cast<unsigned char>(c));
     return text;
 }
 
@@ -96,6 +115,15 @@ std::optional<std::string> encodeText(QStringView text)
     if (!complete)
         return std::nullopt;
     return bytes;
+}
+
+bool containsIgnoringCase(std::string_view text, std::string_view part)
+{
+    const std::array<char, 256>& fold = caseFolding();
+    const auto same = [&fold](char a, char b) {
+        return fold[static_cast<unsigned char>(a)] == fold[static_cast<unsigned char>(b)];
+    };
+    return std::search(text.begin(), text.end(), part.begin(), part.end(), same) != text.end();
 }
 
 }  // namespace modMain

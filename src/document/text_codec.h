@@ -27,4 +27,8 @@ QString unwritableInLine(QStringView text);
 // The file's bytes for `text`; nothing when some character has no byte.
 std::optional<std::string> encodeText(QStringView text);
 
+// Whether `text` holds `part`, letter case aside (É and é, Ÿ and ÿ alike), both
+// the file's bytes.
+bool containsIgnoringCase(std::string_view text, std::string_view part);
+
 }  // namespace modMain

@@ -91,6 +91,48 @@ TEST(DocumentEditor, MakesEachChangeWholeAndTakesItBackSlotForSlot)
     }
 }
 
+TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
+{
+    const std::string file = "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n";
+    const struct {
+        const char* name;
+        std::string block;
+        std::string saved;
+    } cases[] = {
+        {"a name of the first group", "[a]\r\ny=novo\r\n", "[a]\r\nx=1\r\ny=novo\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"a name only a later group of the header has", "[a]\r\nw=9\r\n",
+         "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=9\r\n"},
+        {"a name twice: the first entry of it takes the last value", "[a]\r\nx=5\r\nx=6\r\n",
+         "[a]\r\nx=6\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"a new name twice: appended once, with the last value", "[a]\r\nn=1\r\n[b]\r\n[a]\r\nn=2\r\n",
+         "[a]\r\nx=1\r\ny=2\r\nn=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"a new group's name twice", "[novo]\r\nk=1\r\n[novo]\r\nk=2\r\n", file + "[novo]\r\nk=2\r\n"},
+        {"names are exact", "[b]\r\nZ=1\r\nz =2\r\n", "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\nZ=1\r\nz =2\r\n[a]\r\nx=4\r\nw=5\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocumentEditor editor;
+        editor.replace(parsed(file));
+        std::optional<Change> made;
+        QObject::connect(&editor, &DocumentEditor::changed, [&](const Change& change) { made = change; });
+        const std::vector<std::string> before = allSlots(editor.document());
+        ASSERT_EQ(editor.importBlock(c.block), EditOutcome::Done);
+        EXPECT_EQ(documentBytes(editor.document()), c.saved);
+        ASSERT_TRUE(made);
+        editor.undo(*made);  // the whole block, in one step
+        EXPECT_EQ(allSlots(editor.document()), before);
+    }
+
+    // Names already there take no slot: a block of them fits a full group.
+    std::string full = "[a]\r\n";
+    for (int i = 0; i < kMaxSlots; ++i)
+        full += "n" + std::to_string(i) + "=v\r\n";
+    DocumentEditor editor;
+    editor.replace(parsed(full));
+    EXPECT_EQ(editor.importBlock("[a]\r\nn0=1\r\nn1=2\r\n"), EditOutcome::Done);
+    EXPECT_EQ(editor.importBlock("[a]\r\nn0=1\r\nnovo=2\r\n"), EditOutcome::TooManyEntries);
+}
+
 TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
 {
     std::string fullGroups;  // every group slot taken, and every entry slot of the first group

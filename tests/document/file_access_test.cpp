@@ -1,11 +1,13 @@
 #include "document/file_access.h"
 #include "document/reader.h"
+#include "document/trash.h"
 #include "document/writer.h"
 
 #include "document_support.h"
 #include "test_files.h"
 
 #include <QFileInfo>
+#include <QUrl>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -283,6 +285,26 @@ TEST(SafeRead, NeverAcceptsAFileCutShortWhileAnotherProgramWritesIt)
         stop = true;
         writer.join();
     }
+}
+
+TEST(Trash, MovesFilesIntoTheDesktopsTrashUnderNamesOfTheirOwn)
+{
+    QTemporaryDir folder;
+    const QByteArray dataHome = QFile::encodeName(folder.filePath("dados"));
+    ::setenv("XDG_DATA_HOME", dataHome.constData(), 1);
+    const QString file = folder.filePath("com espaço.cfg");
+    for (const QByteArray content : {"primeiro", "segundo"}) {
+        writeFile(file, content);
+        EXPECT_TRUE(moveToTrash(file));
+        EXPECT_FALSE(QFile::exists(file));
+    }
+    EXPECT_FALSE(moveToTrash(file));  // nothing there any more
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(contentOf(folder.filePath("dados/Trash/files/com espaço.cfg")), "primeiro");
+    EXPECT_EQ(contentOf(folder.filePath("dados/Trash/files/com espaço.cfg (2)")), "segundo");
+    EXPECT_TRUE(contentOf(folder.filePath("dados/Trash/info/com espaço.cfg (2).trashinfo"))
+                    .startsWith("[Trash Info]\nPath=" + QUrl::toPercentEncoding(file, "/") + "\nDeletionDate="));
+    EXPECT_EQ(entriesOf(folder.filePath("dados/Trash/info")).size(), 2);
 }
 
 }  // namespace
