@@ -17,6 +17,19 @@
 #include <algorithm>
 
 namespace gui_testing {
+namespace {
+
+// Closes a modal window whatever it offers: a message box without an Escape
+// button would refuse a plain close.
+void dismiss(QWidget* modal)
+{
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->done(QDialog::Rejected);
+    else
+        modal->close();
+}
+
+}  // namespace
 
 ModalScript& ModalScript::then(Step step)
 {
@@ -35,7 +48,7 @@ void ModalScript::run(const std::function<void()>& action)
         answered_.append(modal);
         if (steps_.empty()) {
             ADD_FAILURE() << "unexpected modal window: " << modal->windowTitle().toStdString();
-            QTimer::singleShot(0, modal, [modal] { modal->close(); });
+            QTimer::singleShot(0, modal, [modal] { dismiss(modal); });
             return;
         }
         QTimer::singleShot(0, modal, [step = std::move(steps_.front()), modal] { step(modal); });
@@ -57,12 +70,19 @@ ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButt
             modal->close();
             return;
         }
-        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton};
-        if (QAbstractButton* pressed = box->button(button))
+        seen = {box->windowTitle(),
+                box->text(),
+                box->icon(),
+                box->standardButtons(),
+                box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton,
+                box->informativeText(),
+                box->escapeButton() ? box->standardButton(box->escapeButton()) : QMessageBox::NoButton};
+        if (QAbstractButton* pressed = box->button(button)) {
             QTest::mouseClick(pressed, Qt::LeftButton);
-        else
-            box->close();
+        } else {
+            ADD_FAILURE() << "no such button in \"" << seen.text.toStdString() << '"';
+            dismiss(box);
+        }
     };
 }
 

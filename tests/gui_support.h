@@ -40,6 +40,8 @@ struct SeenMessage {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    QString informativeText;
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
 };
 ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButton button = QMessageBox::Ok);
 

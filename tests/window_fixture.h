@@ -7,20 +7,29 @@
 #include "main_window/frm_main.h"
 
 #include <QAction>
+#include <QDir>
+#include <QLineEdit>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
-// A shown main window over a document of its own, a folder for files, and
-// what the tests do to the window.
+#include <pwd.h>
+#include <unistd.h>
+
+// A shown main window over a document of its own, a folder for files that is
+// also the home folder (with no Wine prefix chosen), and what the tests do to
+// the window.
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -43,6 +52,8 @@ protected:
     }
 
     QString path(const QString& name) const { return folder.filePath(name); }
+    // The caption as the title bar shows it, "*" for unsaved changes included.
+    QString caption() const { return window->windowHandle()->title(); }
     const modMain::Document& document() const { return editor.document(); }
     // What a save would write now.
     std::string saved() const { return modMain::documentBytes(editor.document()); }
@@ -71,6 +82,63 @@ protected:
         return seen;
     }
 
+    // Where the simulator keeps its file under ~/.wine; its folder is made.
+    QString simulatorFile() const
+    {
+        const QString folderPath = path(".wine/drive_c/users/" + QString::fromLocal8Bit(getpwuid(getuid())->pw_name) +
+                                        "/AppData/Roaming/Microsoft/FS9");
+        QDir().mkpath(folderPath);
+        return folderPath + "/fs9.cfg";
+    }
+
+    // What became of an attempt in one of the dialogs.
+    struct Outcome {
+        gui_testing::SeenMessage message;  // the refusal, when one was expected
+        bool closedItself = false;
+        QStringList fieldsAfter;  // what the text boxes held afterwards
+    };
+    using Fields = std::vector<std::pair<const char*, QString>>;
+
+    // Opens a dialog, fills its text boxes, presses Adicionar, answers the
+    // refusal when one is expected, and closes the dialog if it is still open.
+    Outcome submit(const std::function<void()>& open, const Fields& fields, bool refused = false)
+    {
+        Outcome outcome;
+        const auto textOf = [](QWidget* field) {
+            if (auto* line = qobject_cast<QLineEdit*>(field))
+                return line->text();
+            return qobject_cast<QPlainTextEdit*>(field)->toPlainText();
+        };
+        gui_testing::ModalScript script;
+        script.then([&](QWidget* dialog) {
+            for (const auto& [name, text] : fields)
+                gui_testing::enterText(gui_testing::child<QWidget>(dialog, name), text);
+            QTest::mouseClick(gui_testing::child<QPushButton>(dialog, "cmbAdicionar"), Qt::LeftButton);
+            outcome.closedItself = !dialog->isVisible();
+            for (const auto& [name, text] : fields)
+                outcome.fieldsAfter.append(textOf(gui_testing::child<QWidget>(dialog, name)));
+            dialog->close();
+        });
+        if (refused)
+            script.then(gui_testing::pressInMessageBox(outcome.message));
+        script.run(open);
+        return outcome;
+    }
+
+    Outcome newGroup(const QString& name, bool refused = false)
+    {
+        return submit([&] { click("cmbNovoGrupo"); }, {{"txtGrupo", name}}, refused);
+    }
+    Outcome newEntry(const QString& name, const QString& value, bool refused = false)
+    {
+        return submit([&] { click("cmbNovaEntrada"); }, {{"txtParametro", name}, {"txtValor", value}}, refused);
+    }
+    Outcome import(const QString& block, bool refused = false)
+    {
+        return submit([&] { gui_testing::chooseMenuItem(window.get(), "menSequencia"); }, {{"txtSequencia", block}},
+                      refused);
+    }
+
     // Double-clicks an entry row and answers the input box.
     gui_testing::SeenInputBox editRow(int row, const QString& text, bool confirm = true)
     {
@@ -83,6 +151,9 @@ protected:
 
     modMain::DocumentEditor editor;
     QTemporaryDir folder;
+    gui_testing::ScopedVariable homeFolder{"HOME", QFile::encodeName(folder.path())};
+    gui_testing::ScopedVariable noWinePrefix{"WINEPREFIX", {}};
+    gui_testing::ScopedVariable noDataHome{"XDG_DATA_HOME", {}};
     std::unique_ptr<frmMain> window;
     QListView* groups = nullptr;
     QTableView* entries = nullptr;

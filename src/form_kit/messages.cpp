@@ -4,7 +4,11 @@
 #include "document/text_codec.h"
 
 #include <QDir>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+
+#include <limits>
 
 namespace {
 
@@ -49,11 +53,28 @@ void showFileFailure(QWidget* parent, const QString& verb, const QString& path, 
         QStringLiteral("Não foi possível %1 o arquivo\n%2\n\n%3").arg(verb, QDir::toNativeSeparators(path), reason));
 }
 
-bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault)
+bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault,
+              const QString& informativeText)
 {
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setInformativeText(informativeText);
     box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt, const QString& text)
+{
+    QInputDialog box(parent);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);  // makes the line edit
+    // A line edit cuts its text at 32767 characters unless told otherwise.
+    if (auto* field = box.findChild<QLineEdit*>())
+        field->setMaxLength(std::numeric_limits<int>::max());
+    box.setTextValue(text);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
 }
 
 std::optional<std::string> acceptLineText(QWidget* parent, const QString& text)

@@ -16,8 +16,14 @@ void showCritical(QWidget* parent, const QString& title, const QString& text);
 // A file that could not be opened or saved ("abrir", "salvar"), and the reason.
 void showFileFailure(QWidget* parent, const QString& verb, const QString& path, const QString& reason);
 
-// Yes and No, Yes the default unless told otherwise; true for Yes.
-bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault = true);
+// Yes and No, Yes the default unless told otherwise; true for Yes. The
+// informative text, when there is one, goes under the text.
+bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool yesIsDefault = true,
+              const QString& informativeText = {});
+
+// The input box: a prompt and a text to change, OK and Cancel. The text as
+// confirmed, of any length, or nothing when cancelled.
+std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt, const QString& text);
 
 // The file stores 8-bit text, one entry per line. The file's bytes for `text`;
 // when it holds characters a line of the file cannot keep, nothing, after

@@ -8,13 +8,17 @@
 
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QSessionManager>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
+#include <QUndoStack>
 
 namespace {
 
@@ -28,15 +32,17 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     , document_(document)
     , groupRows_(new GroupRows(document.document(), this))
     , entryRows_(new EntryRows(document.document(), this))
+    , history_(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Planora"));
+    updateCaption();
     // A minimize button and no maximize button: the window keeps its size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
     buildMenus();
     bindCommands();
+    bindKeys();
     setAcceptDrops(true);
     setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
     designSize_ = size();
@@ -116,8 +122,6 @@ void frmMain::buildControls()
     cmd = new QFileDialog(this);
     cmd->setObjectName(QStringLiteral("cmd"));
     cmd->setNameFilter(QStringLiteral("CFG Files (*.cfg)"));
-    // Saving over a chosen file does not ask first, and a name is used as typed.
-    cmd->setOption(QFileDialog::DontConfirmOverwrite);
 }
 
 void frmMain::buildMenus()
@@ -134,7 +138,7 @@ void frmMain::buildMenus()
         return created;
     };
 
-    QMenu* menArquivo = menu("menArquivo", QStringLiteral("Arquivo"));
+    QMenu* menArquivo = menu("menArquivo", QStringLiteral("&Arquivo"));
     menProcurar = item(menArquivo, "menProcurar", QStringLiteral("Procucar CFG"));
     menArquivo->addSeparator()->setObjectName(QStringLiteral("menSep1"));
     menAbrir = item(menArquivo, "menAbrir", QStringLiteral("Abrir..."));
@@ -143,12 +147,19 @@ void frmMain::buildMenus()
     menArquivo->addSeparator()->setObjectName(QStringLiteral("menSep2"));
     menSair = item(menArquivo, "menSair", QStringLiteral("Sair"));
 
-    QMenu* menFerramentas = menu("menFerramentas", QStringLiteral("Ferramentas"));
+    QMenu* menEditar = menu("menEditar", QStringLiteral("&Editar"));
+    menDesfazer = item(menEditar, "menDesfazer", QStringLiteral("Desfazer"));
+    menRefazer = item(menEditar, "menRefazer", QStringLiteral("Refazer"));
+    menEditar->addSeparator()->setObjectName(QStringLiteral("menSep3"));
+    menLocalizar = item(menEditar, "menLocalizar", QStringLiteral("Localizar..."));
+    menLocalizarProxima = item(menEditar, "menLocalizarProxima", QStringLiteral("Localizar próxima"));
+
+    QMenu* menFerramentas = menu("menFerramentas", QStringLiteral("&Ferramentas"));
     menSequencia = item(menFerramentas, "menSequencia", QStringLiteral("Adicionar itens em sequência..."));
     menBackup = item(menFerramentas, "menBackup", QStringLiteral("Fazer backup..."));
     menExluir = item(menFerramentas, "menExluir", QStringLiteral("Exluir FS9.cfg"));
 
-    QMenu* menAjuda = menu("menAjuda", QStringLiteral("Ajuda"));
+    QMenu* menAjuda = menu("menAjuda", QStringLiteral("A&juda"));
     menSobre = item(menAjuda, "menSobre", QStringLiteral("Sobre..."));
 }
 
@@ -163,8 +174,32 @@ void frmMain::bindCommands()
         entryRows_->fill({});
         groupRows_->fill({});
     });
-    connect(&document_, &modMain::DocumentEditor::replaced, this, &frmMain::listEveryHeader);
+    connect(&document_, &modMain::DocumentEditor::replaced, this, [this] {
+        listLiveHeaders();
+        history_->clear();  // a new document starts a history of its own
+    });
     connect(&document_, &modMain::DocumentEditor::changed, this, &frmMain::followChange);
+
+    // Unsaved changes mark the caption, and the history says when there are none.
+    connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { setWindowModified(!clean); });
+    connect(history_, &QUndoStack::canUndoChanged, menDesfazer, &QAction::setEnabled);
+    connect(history_, &QUndoStack::canRedoChanged, menRefazer, &QAction::setEnabled);
+    menDesfazer->setEnabled(false);
+    menRefazer->setEnabled(false);
+    connect(menDesfazer, &QAction::triggered, history_, &QUndoStack::undo);
+    connect(menRefazer, &QAction::triggered, history_, &QUndoStack::redo);
+    connect(menLocalizar, &QAction::triggered, this, &frmMain::findEntry);
+    connect(menLocalizarProxima, &QAction::triggered, this, &frmMain::findNextEntry);
+    // A session that ends asks too, and the user may keep it from ending.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
+        if (!session.allowsInteraction())
+            return;
+        if (maySetDocumentAside())
+            leavingUnsaved_ = true;
+        else
+            session.cancel();
+        session.release();
+    });
 
     connect(cmbNovoGrupo, &QPushButton::clicked, this, &frmMain::addGroup);
     connect(cmbNovaEntrada, &QPushButton::clicked, this, &frmMain::addEntries);
@@ -180,4 +215,31 @@ void frmMain::bindCommands()
     connect(menSair, &QAction::triggered, this, &frmMain::exitProgram);
     connect(menBackup, &QAction::triggered, this, &frmMain::backupFile);
     connect(menExluir, &QAction::triggered, this, &frmMain::deleteFS9);
+}
+
+void frmMain::bindKeys()
+{
+    // The platform's keys where it has them, else the usual ones.
+    const auto keys = [](QKeySequence::StandardKey standard, const QKeySequence& usual) {
+        const QList<QKeySequence> bound = QKeySequence::keyBindings(standard);
+        return bound.isEmpty() ? QList<QKeySequence>{usual} : bound;
+    };
+    menAbrir->setShortcuts(keys(QKeySequence::Open, QKeySequence(Qt::CTRL | Qt::Key_O)));
+    menSalvar->setShortcuts(keys(QKeySequence::Save, QKeySequence(Qt::CTRL | Qt::Key_S)));
+    menSalvarComo->setShortcuts(keys(QKeySequence::SaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)));
+    menSair->setShortcuts(keys(QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    menDesfazer->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    menRefazer->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    menLocalizar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    menLocalizarProxima->setShortcut(QKeySequence(Qt::Key_F3));
+
+    // Keys of one list: F2 and Enter edit the selected value, Delete removes as the buttons do.
+    const auto onKeys = [this](QWidget* list, std::initializer_list<Qt::Key> listKeys, void (frmMain::*command)()) {
+        for (const Qt::Key key : listKeys)
+            connect(new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut),
+                    &QShortcut::activated, this, command);
+    };
+    onKeys(lstConteudo, {Qt::Key_F2, Qt::Key_Return, Qt::Key_Enter}, &frmMain::editSelectedValue);
+    onKeys(lstConteudo, {Qt::Key_Delete}, &frmMain::removeSelectedEntry);
+    onKeys(lstGrupos, {Qt::Key_Delete}, &frmMain::removeSelectedGroup);
 }

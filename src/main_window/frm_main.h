@@ -16,6 +16,7 @@ class QGroupBox;
 class QListView;
 class QPushButton;
 class QTableView;
+class QUndoStack;
 
 // The program's one window: the group headers on the left, the selected
 // header's entries on the right, and every command. The lists show texts only;
@@ -31,7 +32,8 @@ public:
     // Loads the file at `path` into the document and lists its headers. When it
     // cannot be read, tells the user why and changes nothing.
     bool AbrirFS9(const QString& path);
-    // Opens a file as the Open command does: loaded, and named in the caption.
+    // Opens a file as the Open command does: after asking about unsaved
+    // changes, loaded and named in the caption.
     void openPath(const QString& path);
 
     const QString& CurrentFile() const { return CurrentFile_; }
@@ -51,12 +53,18 @@ public:
     QAction* menSalvar;
     QAction* menSalvarComo;
     QAction* menSair;
+    QAction* menDesfazer;
+    QAction* menRefazer;
+    QAction* menLocalizar;
+    QAction* menLocalizarProxima;
     QAction* menSequencia;
     QAction* menBackup;
     QAction* menExluir;
     QAction* menSobre;
 
 protected:
+    // Closing with unsaved changes asks first.
+    void closeEvent(QCloseEvent* event) override;
     // One local file dropped on the window is opened; any other drop is ignored.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -67,15 +75,20 @@ private:
     void buildControls();
     void buildMenus();
     void bindCommands();
+    void bindKeys();
 
     // The lists, following the document.
-    void listEveryHeader();
+    void listLiveHeaders();
     void followChange(const modMain::Change& change, modMain::ChangeEvent event);
+    // After an undo or a redo, the lists as selecting the same header again would show them.
+    void relistKeepingSelection();
     // Shows the live entries of every live group carrying the selected header.
     void refreshEntries();
     // The selected group header, or the empty text when no row is selected.
     std::string selectedHeader() const;
     std::optional<int> selectedEntryRow() const;
+    // Selects the entry's header and then the entry's row.
+    void showEntry(modMain::EntryPosition at);
 
     // Browsing and editing.
     void editSelectedValue();
@@ -87,6 +100,15 @@ private:
     void addEntries();
     void importSequence();
 
+    // Finding an entry by a text in its name or value.
+    void findEntry();
+    void findNextEntry();
+
+    // Unsaved changes: the caption names the file and marks them; before they
+    // would be lost, the user is asked. True when the command may go on.
+    void updateCaption();
+    bool maySetDocumentAside();
+
     // The simulator's own file.
     void locateFS9();
     void deleteFS9();
@@ -94,8 +116,9 @@ private:
 
     // Files chosen in the file dialog.
     void openFile();
-    void saveFile();
-    void saveFileAs();
+    // True once written.
+    bool saveFile();
+    bool saveFileAs();
     void backupFile();
     QString chooseFile(bool forSaving);
     // The file as written, or nothing after telling the user why not.
@@ -103,11 +126,15 @@ private:
     // Save and Save as write over the file last read or written only after
     // asking, when another program has changed it since.
     bool mayReplace(const QString& path);
-    void saveKeepingBaseline(const QString& path);
+    bool saveKeepingBaseline(const QString& path);
 
     modMain::DocumentEditor& document_;
     GroupRows* groupRows_;
     EntryRows* entryRows_;
+    QUndoStack* history_;
+    QString findText_;
+    // The user has chosen to leave the unsaved changes behind (a session ending).
+    bool leavingUnsaved_ = false;
     QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.

@@ -9,32 +9,10 @@
 #include "form_kit/messages.h"
 #include "main_window/text_rows.h"
 
-#include <QInputDialog>
-#include <QLineEdit>
 #include <QListView>
 #include <QTableView>
 
-#include <limits>
 
-namespace {
-
-// The input box, asking for a value; nothing when cancelled. It takes a value of
-// any length: a line edit cuts its text at 32767 characters unless told otherwise.
-std::optional<QString> askValue(QWidget* parent, const QString& name, const QString& value)
-{
-    QInputDialog box(parent);
-    box.setWindowTitle(QStringLiteral("Planora"));
-    box.setLabelText(QStringLiteral("Digite o novo valor para ") + name);
-    box.setInputMode(QInputDialog::TextInput);  // makes the line edit
-    if (auto* field = box.findChild<QLineEdit*>())
-        field->setMaxLength(std::numeric_limits<int>::max());
-    box.setTextValue(value);
-    if (box.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return box.textValue();
-}
-
-}  // namespace
 
 void frmMain::editSelectedValue()
 {
@@ -47,7 +25,7 @@ void frmMain::editSelectedValue()
     std::optional<QString> typed = modMain::decodeText(entryRows_->text(*row, 1));
     std::optional<EncodedEntry> entry;
     do {
-        typed = askValue(this, shownName, *typed);
+        typed = askText(this, QStringLiteral("Planora"), QStringLiteral("Digite o novo valor para ") + shownName, *typed);
         if (!typed)
             return;
         entry = acceptEntry(this, shownName, *typed);

@@ -1,15 +1,19 @@
-// Open, Save, Save as and Backup, through the one file dialog of the window.
+// Open, Save, Save as and Backup, through the one file dialog of the window;
+// the caption that names the file, and the question before unsaved changes go.
 #include "main_window/frm_main.h"
 
 #include "document/reader.h"
 #include "document/writer.h"
 #include "form_kit/messages.h"
 
+#include <QCloseEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
+#include <QUndoStack>
 #include <QUrl>
 
 bool frmMain::AbrirFS9(const QString& path)
@@ -27,13 +31,50 @@ bool frmMain::AbrirFS9(const QString& path)
     CurrentFile_ = path;
     baselinePath_ = path;
     baseline_ = read.stamp;
+    updateCaption();
     return true;
+}
+
+void frmMain::updateCaption()
+{
+    const QString file = CurrentFile_.isEmpty() ? QString() : QStringLiteral(" - ") + QFileInfo(CurrentFile_).fileName();
+    setWindowTitle(QStringLiteral("Planora") + file + QStringLiteral("[*]"));
+}
+
+bool frmMain::maySetDocumentAside()
+{
+    if (history_->isClean() || leavingUnsaved_)
+        return true;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Planora"),
+                    QStringLiteral("O documento tem alterações que não foram salvas."),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setInformativeText(QStringLiteral("Deseja salvá-las antes de continuar?"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return CurrentFile_.isEmpty() ? saveFileAs() : saveFile();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (maySetDocumentAside())
+        event->accept();
+    else
+        event->ignore();
 }
 
 QString frmMain::chooseFile(bool forSaving)
 {
     cmd->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     cmd->setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // A name typed for saving without an extension gets ".cfg".
+    cmd->setDefaultSuffix(forSaving ? QStringLiteral("cfg") : QString());
     if (cmd->exec() != QDialog::Accepted || cmd->selectedFiles().isEmpty())
         return {};
     return cmd->selectedFiles().constFirst();
@@ -63,29 +104,32 @@ bool frmMain::mayReplace(const QString& path)
                     false);
 }
 
-void frmMain::saveKeepingBaseline(const QString& path)
+bool frmMain::saveKeepingBaseline(const QString& path)
 {
     if (!mayReplace(path))
-        return;
+        return false;
     const std::optional<modMain::FileStamp> written = writeTo(path);
     if (!written)
-        return;
+        return false;
     baselinePath_ = path;
     baseline_ = *written;
+    history_->setClean();
     showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
+    return true;
 }
 
 void frmMain::openPath(const QString& path)
 {
-    if (AbrirFS9(path))
-        setWindowTitle(QStringLiteral("Planora - ") + QFileInfo(path).fileName());
+    if (maySetDocumentAside())
+        AbrirFS9(path);
 }
 
 void frmMain::openFile()
 {
-    const QString path = chooseFile(false);
-    if (!path.isEmpty())
-        openPath(path);
+    if (!maySetDocumentAside())
+        return;
+    if (const QString path = chooseFile(false); !path.isEmpty())
+        AbrirFS9(path);
 }
 
 namespace {
@@ -118,19 +162,20 @@ void frmMain::dropEvent(QDropEvent* event)
     QTimer::singleShot(0, this, [this, path] { openPath(path); });
 }
 
-void frmMain::saveFile()
+bool frmMain::saveFile()
 {
-    if (!CurrentFile_.isEmpty())
-        saveKeepingBaseline(CurrentFile_);
+    return !CurrentFile_.isEmpty() && saveKeepingBaseline(CurrentFile_);
 }
 
-void frmMain::saveFileAs()
+bool frmMain::saveFileAs()
 {
     const QString path = chooseFile(true);
     if (path.isEmpty())
-        return;
+        return false;
+    // Save writes where Save as wrote, and the caption says so, even when this write fails.
     CurrentFile_ = path;
-    saveKeepingBaseline(path);
+    updateCaption();
+    return saveKeepingBaseline(path);
 }
 
 void frmMain::backupFile()

@@ -2,10 +2,12 @@
 #include "main_window/frm_main.h"
 
 #include "document/file_access.h"
+#include "document/trash.h"
 #include "form_kit/messages.h"
 #include "main_window/fs9_path.h"
 
-#include <QFile>
+#include <QDir>
+#include <QUndoStack>
 
 void frmMain::locateFS9()
 {
@@ -16,16 +18,19 @@ void frmMain::locateFS9()
                                        "através do menu Arquivo->Abrir..."));
         return;
     }
-    AbrirFS9(path);
+    if (maySetDocumentAside())
+        AbrirFS9(path);
 }
 
 void frmMain::deleteFS9()
 {
-    if (!askYesNo(this, QStringLiteral("Pergunta"), QStringLiteral("Tem certeza que deseja excluir o fs9.cfg?")))
-        return;
-    // A read-only file is as good as locked: it stays, even for root.
     const QString path = defaultFS9File();
-    if (!modMain::isReadOnlyFile(path) && QFile::remove(path))
+    if (!askYesNo(this, QStringLiteral("Pergunta"), QStringLiteral("Tem certeza que deseja excluir o fs9.cfg?"), true,
+                  QDir::toNativeSeparators(path)))
+        return;
+    // Into the desktop's trash, from where it can come back. A read-only file
+    // is as good as locked: it stays, even for root.
+    if (!path.isEmpty() && !modMain::isReadOnlyFile(path) && modMain::moveToTrash(path))
         showInformation(this, QStringLiteral("Exluído"), QStringLiteral("Arquivo excluído!"));
     else
         showCritical(this, QStringLiteral("Erro"), QStringLiteral("Arquivo não encontrado"));
@@ -33,6 +38,7 @@ void frmMain::deleteFS9()
 
 void frmMain::exitProgram()
 {
-    if (askYesNo(this, QStringLiteral("Confirmar saída"), QStringLiteral("Tem certeza que deseja sair?")))
+    // With unsaved changes, closing asks about them, and nothing else.
+    if (!history_->isClean() || askYesNo(this, QStringLiteral("Confirmar saída"), QStringLiteral("Tem certeza que deseja sair?")))
         close();
 }

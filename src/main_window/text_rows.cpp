@@ -50,13 +50,13 @@ QVariant TextRows::headerData(int section, Qt::Orientation orientation, int role
     return headings_[section];
 }
 
-bool TextRows::shows(std::string_view text) const
+int TextRows::rowOf(std::string_view text) const
 {
     for (int row = 0; row < count(); ++row) {
         if (this->text(row, 0) == text)
-            return true;
+            return row;
     }
-    return false;
+    return -1;
 }
 
 GroupRows::GroupRows(const modMain::Document& document, QObject* parent)
@@ -113,6 +113,12 @@ std::string_view EntryRows::text(int row, int column) const
     }
     const modMain::LiveEntry& entry = entries_[std::size_t(row)];
     return document_.text(column == 0 ? entry.name : entry.value);
+}
+
+int EntryRows::rowOf(modMain::EntryPosition at) const
+{
+    const auto found = std::find_if(entries_.begin(), entries_.end(), [at](const auto& entry) { return entry.at == at; });
+    return found == entries_.end() ? -1 : int(found - entries_.begin());
 }
 
 void EntryRows::fill(std::vector<modMain::LiveEntry> entries)

@@ -23,8 +23,9 @@ public:
 
     // A row's text as the file's bytes.
     virtual std::string_view text(int row, int column) const = 0;
-    // Whether a row's first column reads exactly `text`.
-    bool shows(std::string_view text) const;
+    // The first row whose first column reads exactly `text`, or -1.
+    int rowOf(std::string_view text) const;
+    bool shows(std::string_view text) const { return rowOf(text) >= 0; }
 
 protected:
     TextRows(const modMain::Document& document, QStringList headings, QObject* parent);
@@ -59,6 +60,10 @@ public:
     EntryRows(const modMain::Document& document, QObject* parent);
 
     std::string_view text(int row, int column) const override;
+    modMain::EntryPosition position(int row) const { return entries_[std::size_t(row)].at; }
+    // The row of the entry at this position, or -1.
+    int rowOf(modMain::EntryPosition at) const;
+    using TextRows::rowOf;
     void fill(std::vector<modMain::LiveEntry> entries);
     void append(const modMain::LiveEntry& entry);
     // The row shows this value until the rows are filled again, whether or not

@@ -5,67 +5,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 
 using namespace gui_testing;
 
-namespace {
-
-using Fields = std::vector<std::pair<const char*, QString>>;
-
-struct Outcome {
-    SeenMessage message;  // the refusal, when one was expected
-    bool closedItself = false;
-    QStringList fieldsAfter;  // what the text boxes held afterwards
-};
-
-QString textOf(QWidget* field)
-{
-    if (auto* line = qobject_cast<QLineEdit*>(field))
-        return line->text();
-    return qobject_cast<QPlainTextEdit*>(field)->toPlainText();
-}
-
-}  // namespace
-
-class DialogsTest : public WindowTest {
-protected:
-    // Opens a dialog, fills its text boxes, presses Adicionar, answers the
-    // refusal when one is expected, and closes the dialog if it is still open.
-    Outcome submit(const std::function<void()>& open, const Fields& fields, bool refused = false)
-    {
-        Outcome outcome;
-        ModalScript script;
-        script.then([&](QWidget* dialog) {
-            for (const auto& [name, text] : fields)
-                enterText(child<QWidget>(dialog, name), text);
-            QTest::mouseClick(child<QPushButton>(dialog, "cmbAdicionar"), Qt::LeftButton);
-            outcome.closedItself = !dialog->isVisible();
-            for (const auto& [name, text] : fields)
-                outcome.fieldsAfter.append(textOf(child<QWidget>(dialog, name)));
-            dialog->close();
-        });
-        if (refused)
-            script.then(pressInMessageBox(outcome.message));
-        script.run(open);
-        return outcome;
-    }
-
-    Outcome newGroup(const QString& name, bool refused = false)
-    {
-        return submit([&] { click("cmbNovoGrupo"); }, {{"txtGrupo", name}}, refused);
-    }
-    Outcome newEntry(const QString& name, const QString& value, bool refused = false)
-    {
-        return submit([&] { click("cmbNovaEntrada"); }, {{"txtParametro", name}, {"txtValor", value}}, refused);
-    }
-    Outcome import(const QString& block, bool refused = false)
-    {
-        return submit([&] { chooseMenuItem(window.get(), "menSequencia"); }, {{"txtSequencia", block}}, refused);
-    }
-};
+class DialogsTest : public WindowTest {};
 
 TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderNamedBoxesAndNoEnterOrEscape)
 {
@@ -136,7 +79,7 @@ TEST_F(DialogsTest, OpenFixedWithTheirFocusTabOrderNamedBoxesAndNoEnterOrEscape)
         EXPECT_TRUE(closedByCloseBox);
     }
     EXPECT_EQ(document().GroupCount(), 0);
-    EXPECT_EQ(window->windowTitle(), "Planora");
+    EXPECT_EQ(caption(), "Planora");
 
     // The new-entry captions keep the design's rectangles, their whole text showing.
     ModalScript()

@@ -71,7 +71,7 @@ TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)
     const QString first = path("primeiro.cfg");
     writeFile(first, "[um]\r\n");
     window->openPath(first);
-    EXPECT_EQ(window->windowTitle(), "Planora - primeiro.cfg");
+    EXPECT_EQ(caption(), "Planora - primeiro.cfg");
     EXPECT_EQ(window->CurrentFile(), first);
 
     const QString broken = path("quebrado.cfg");
@@ -80,7 +80,7 @@ TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)
     ModalScript().then(pressInMessageBox(error)).run([&] { window->openPath(broken); });
     expectMessage(error, QMessageBox::Critical, "Erro",
                   "Não foi possível abrir o arquivo\n" + broken + "\n\nLinha 1: a linha não é um grupo nem tem \"=\".");
-    EXPECT_EQ(window->windowTitle(), "Planora - primeiro.cfg");
+    EXPECT_EQ(caption(), "Planora - primeiro.cfg");
 
     const QString second = path("segundo.cfg");
     writeFile(second, "[dois]\r\n");
@@ -110,7 +110,7 @@ TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)
         QApplication::processEvents();
         EXPECT_EQ(window->CurrentFile(), d.opens ? second : first);
     }
-    EXPECT_EQ(window->windowTitle(), "Planora - segundo.cfg");
+    EXPECT_EQ(caption(), "Planora - segundo.cfg");
     EXPECT_EQ(rowsOf(groups), QStringList{"[dois]"});
 }
 

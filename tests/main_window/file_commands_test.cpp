@@ -1,8 +1,10 @@
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <functional>
 
@@ -39,7 +41,7 @@ TEST_F(FileCommandsTest, OpenLoadsTheChosenFileAndNamesItInTheCaption)
     QStringList nameFilters;
     EXPECT_TRUE(choose("menAbrir", {}, file, &nameFilters).empty());
     EXPECT_EQ(nameFilters, QStringList{"CFG Files (*.cfg)"});
-    EXPECT_EQ(window->windowTitle(), "Planora - primeiro.cfg");
+    EXPECT_EQ(caption(), "Planora - primeiro.cfg");
     EXPECT_EQ(window->CurrentFile(), file);
     EXPECT_EQ(rowsOf(groups), (QStringList{"[um]", "[vazio]"}));
     EXPECT_TRUE(enabled("menSalvar") && enabled("menBackup"));
@@ -48,14 +50,13 @@ TEST_F(FileCommandsTest, OpenLoadsTheChosenFileAndNamesItInTheCaption)
 TEST_F(FileCommandsTest, AFileThatDoesNotLoadChangesNothing)
 {
     const QString first = load(kFirst);
-    window->setWindowTitle("Planora - fs9.cfg");
     const QString broken = path("quebrado.cfg");
     writeFile(broken, "[g]\r\nsem igual\r\n");
 
     expectMessage(choose("menAbrir", {QMessageBox::Ok}, broken).at(0), QMessageBox::Critical, "Erro",
                   "Não foi possível abrir o arquivo\n" + QDir::toNativeSeparators(broken) +
                       "\n\nLinha 2: a linha não é um grupo nem tem \"=\".");
-    EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg");
+    EXPECT_EQ(caption(), "Planora - fs9.cfg");
     EXPECT_EQ(window->CurrentFile(), first);
     EXPECT_EQ(rowsOf(groups), QStringList{"[um]"});
 }
@@ -63,11 +64,10 @@ TEST_F(FileCommandsTest, AFileThatDoesNotLoadChangesNothing)
 TEST_F(FileCommandsTest, ACancelledFileDialogChangesNothing)
 {
     const QString first = load(kFirst);
-    window->setWindowTitle("Planora - fs9.cfg");
     for (const char* item : {"menAbrir", "menSalvarComo", "menBackup"}) {
         EXPECT_TRUE(choose(item, {}, QString()).empty());
         EXPECT_EQ(window->CurrentFile(), first) << item;
-        EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg") << item;
+        EXPECT_EQ(caption(), "Planora - fs9.cfg") << item;
     }
     // Save still writes where it did.
     editFirstValue("9");
@@ -78,7 +78,6 @@ TEST_F(FileCommandsTest, ACancelledFileDialogChangesNothing)
 TEST_F(FileCommandsTest, SaveWritesTheCurrentFileSaveAsMovesItBackupLeavesIt)
 {
     const QString first = load(kFirst);
-    window->setWindowTitle("Planora - fs9.cfg");
     editFirstValue("alterado");
     expectSaved(choose("menSalvar", {QMessageBox::Ok}));
     EXPECT_EQ(contentOf(first), "[um]\r\nx=alterado\r\n");
@@ -91,22 +90,36 @@ TEST_F(FileCommandsTest, SaveWritesTheCurrentFileSaveAsMovesItBackupLeavesIt)
     EXPECT_EQ(contentOf(first), "[um]\r\nx=depois\r\n");
     EXPECT_EQ(contentOf(backup), "[um]\r\nx=alterado\r\n");
 
-    const QString second = path("segundo");  // used as typed, without an extension
-    expectSaved(choose("menSalvarComo", {QMessageBox::Ok}, second));
+    // A name typed without an extension gets ".cfg"; the caption names the file Save writes now.
+    expectSaved(choose("menSalvarComo", {QMessageBox::Ok}, path("segundo")));
+    const QString second = path("segundo.cfg");
     EXPECT_EQ(window->CurrentFile(), second);
+    EXPECT_EQ(caption(), "Planora - segundo.cfg");
     editFirstValue("por fim");
     expectSaved(choose("menSalvar", {QMessageBox::Ok}));
     EXPECT_EQ(contentOf(second), "[um]\r\nx=por fim\r\n");
     EXPECT_EQ(contentOf(first), "[um]\r\nx=depois\r\n");
-    EXPECT_EQ(window->windowTitle(), "Planora - fs9.cfg");
 }
 
 TEST_F(FileCommandsTest, SaveAsWorksBeforeAnyLoadAndEnablesNothing)
 {
     const QString file = path("novo.cfg");
     writeFile(file, "conteúdo antigo");
-    // Replaced without a question.
-    expectSaved(choose("menSalvarComo", {QMessageBox::Ok}, file));
+    // The file dialog asks before replacing a file; No leaves it, and the dialog open for another name.
+    SeenMessage question;
+    ModalScript()
+        .then(answerFileDialog(file))
+        .then([&](QWidget* box) {
+            pressInMessageBox(question, QMessageBox::No)(box);
+            QTimer::singleShot(0, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject(); });
+        })
+        .run([&] { chooseMenuItem(window.get(), "menSalvarComo"); });
+    EXPECT_EQ(question.icon, QMessageBox::Warning);
+    EXPECT_TRUE(question.text.contains("novo.cfg")) << question.text.toStdString();
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(contentOf(file), "conteúdo antigo");
+    const std::vector<SeenMessage> replaced = choose("menSalvarComo", {QMessageBox::Yes, QMessageBox::Ok}, file);
+    expectMessage(replaced.at(1), QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
     EXPECT_EQ(contentOf(file), "");
     EXPECT_FALSE(enabled("menSalvar") || enabled("menBackup"));
     // Disabled items open nothing.
@@ -130,7 +143,7 @@ TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
                       "\n\nNo such file or directory");
     EXPECT_EQ(window->CurrentFile(), missingFolder);
 
-    EXPECT_TRUE(choose("menBackup", {QMessageBox::Ok}, file).at(0).text.endsWith("O arquivo é somente leitura."));
+    EXPECT_TRUE(choose("menBackup", {QMessageBox::Yes, QMessageBox::Ok}, file).at(1).text.endsWith("O arquivo é somente leitura."));
 }
 
 TEST_F(FileCommandsTest, AsksBeforeReplacingAFileAnotherProgramHasChanged)
@@ -158,6 +171,7 @@ TEST_F(FileCommandsTest, AsksBeforeReplacingAFileAnotherProgramHasChanged)
         },
     };
     for (const auto& change : changes) {
+        SCOPED_TRACE(&change - changes);
         const QString file = load(kFirst);
         editFirstValue("meu");
         change(file);
@@ -171,11 +185,14 @@ TEST_F(FileCommandsTest, AsksBeforeReplacingAFileAnotherProgramHasChanged)
         EXPECT_EQ(refused.defaultButton, QMessageBox::No);
         EXPECT_EQ(contentOf(file), theirs);
 
-        // Backup asks nothing; Save as onto the same file asks like Save; Yes writes.
-        expectSaved(choose("menBackup", {QMessageBox::Ok}, path("copia.cfg")), "Backup salvo com sucesso!");
-        const std::vector<SeenMessage> seen = choose("menSalvarComo", {QMessageBox::Yes, QMessageBox::Ok}, file);
-        EXPECT_EQ(seen.at(0).text, question);
-        expectMessage(seen.at(1), QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
+        // Backup to another file asks nothing; Save as onto the same file asks
+        // like Save, once the file dialog has asked about replacing it; Yes writes.
+        expectSaved(choose("menBackup", {QMessageBox::Ok}, path(QString("copia%1.cfg").arg(&change - changes))),
+                    "Backup salvo com sucesso!");
+        const std::vector<SeenMessage> seen =
+            choose("menSalvarComo", {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok}, file);
+        EXPECT_EQ(seen.at(1).text, question);
+        expectMessage(seen.at(2), QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
         EXPECT_EQ(contentOf(file), "[um]\r\nx=meu\r\n");
         expectSaved(choose("menSalvar", {QMessageBox::Ok}));  // what this window wrote is the new starting point
     }

@@ -23,18 +23,7 @@ QString loginName()
 // The simulator's file under ~/.wine, with HOME the test's folder.
 class FS9Test : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        appData = path(".wine/drive_c/users/" + loginName() + "/AppData/Roaming");
-        fs9File = appData + "/Microsoft/FS9/fs9.cfg";
-        QDir().mkpath(appData + "/Microsoft/FS9");
-    }
-
-    ScopedVariable homeFolder{"HOME", QFile::encodeName(folder.path())};
-    ScopedVariable noWinePrefix{"WINEPREFIX", {}};
-    QString appData;
-    QString fs9File;
+    const QString fs9File = simulatorFile();
 };
 
 TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
@@ -117,7 +106,7 @@ TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
     EXPECT_TRUE(choose("menProcurar", {}).empty());
     EXPECT_EQ(rowsOf(groups), (QStringList{"[SOUND]", "[DISPLAY]"}));
     EXPECT_EQ(window->CurrentFile(), fs9File);
-    EXPECT_EQ(window->windowTitle(), "Planora");
+    EXPECT_EQ(caption(), "Planora - fs9.cfg");  // the file Save writes
 }
 
 TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
@@ -125,12 +114,16 @@ TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)
     writeFile(fs9File, "[SOUND]\r\nSOUND=1\r\n");
     EXPECT_TRUE(window->AbrirFS9(fs9File));
 
-    expectMessage(choose("menExluir", {QMessageBox::No}).at(0), QMessageBox::Question, "Pergunta",
-                  "Tem certeza que deseja excluir o fs9.cfg?");
+    const SeenMessage question = choose("menExluir", {QMessageBox::No}).at(0);
+    expectMessage(question, QMessageBox::Question, "Pergunta", "Tem certeza que deseja excluir o fs9.cfg?");
+    EXPECT_EQ(question.informativeText, fs9File);  // which file, in full
     EXPECT_TRUE(QFile::exists(fs9File));
     expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1), QMessageBox::Information, "Exluído",
                   "Arquivo excluído!");
+    // Into the desktop's trash, made where there was none, from where it can come back.
     EXPECT_FALSE(QFile::exists(fs9File));
+    EXPECT_EQ(contentOf(path(".local/share/Trash/files/fs9.cfg")), "[SOUND]\r\nSOUND=1\r\n");
+    EXPECT_TRUE(contentOf(path(".local/share/Trash/info/fs9.cfg.trashinfo")).contains(QFile::encodeName(fs9File)));
     expectMessage(choose("menExluir", {QMessageBox::Yes, QMessageBox::Ok}).at(1), QMessageBox::Critical, "Erro",
                   "Arquivo não encontrado");
 
