@@ -43,8 +43,8 @@ void readAndCountLines(const QString& path)
     }
     close(fd);
     std::size_t lines = 0;
-    for (const char* p = buffer.get(); (p = static_cast<const char*>(std::memchr(p, '\n', size - (p - buffer.get()))));
-         ++p)
+    for (const char* p = buffer.get();
+         (p = static_cast<const char*>(std::memchr(p, '\n', size - static_cast<std::size_t>(p - buffer.get())))); ++p)
         ++lines;
     g_sink = lines;
 }
@@ -103,6 +103,8 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
         double qsettings = 0;
         double readWrite = 0;
         double worstBytesPerLine = 0;
+        double check = 0;
+        double save = 0;
     } goals;
     for (const Sample& sample : samples) {
         const double floor = medianMs(sample.runs, [&] { readAndCountLines(sample.path); });
@@ -127,19 +129,26 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
         QFile::remove(fresh);
         const modMain::Document loaded = *modMain::readDocument(sample.path).document;
         const double writer = medianMs(sample.runs, [&] { modMain::saveDocument(loaded, savedPath); });
+        // Before a save overwrites the file last read or written, it is read again and its bytes compared.
+        const modMain::FileRecord written = modMain::saveDocument(loaded, savedPath).record;
+        const double check = medianMs(sample.runs, [&] { modMain::compareWithDisk(written, savedPath); });
         const double readWrite = medianMs(
             sample.runs, [&] { modMain::saveDocument(*modMain::readDocument(sample.path).document, savedPath); });
         const long long peak = peakMemoryOfReading(sample.path);
-        const double bytesPerLine = double(peak - (long long)sample.bytes) / double(sample.lines);
+        const double bytesPerLine = static_cast<double>(peak - static_cast<long long>(sample.bytes)) /
+                                    double(sample.lines);
         std::printf("%-26s %5.1f MB %9zu %8.2f %8.2f (%5.2fx) %8.2f (%5.1fx) %8.2f (%5.1fx) %8.2f %10.2f %7.1f MB = "
                     "file + %4.1f B/line\n",
-                    qPrintable(sample.label), sample.bytes / 1e6, sample.lines, floor, reader, reader / floor, inih,
-                    inih / reader, qsettings, qsettings / reader, writer, readWrite, peak / 1e6, bytesPerLine);
+                    qPrintable(sample.label), static_cast<double>(sample.bytes) / 1e6, sample.lines, floor, reader,
+                    reader / floor, inih, inih / reader, qsettings, qsettings / reader, writer, readWrite,
+                    static_cast<double>(peak) / 1e6, bytesPerLine);
         if (sample.label.startsWith("maximum")) {
             goals.overFloor = reader / floor;
             goals.inih = inih / reader;
             goals.qsettings = qsettings / reader;
             goals.readWrite = readWrite;
+            goals.check = check;
+            goals.save = writer;
         }
         // In a small file the fixed cost of a load (some 0.3 MB) outweighs its lines.
         if (sample.bytes >= 1000000)
@@ -155,6 +164,8 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
                 qPrintable(verdict(goals.qsettings >= 10)));
     std::printf("  read + write, maximum file:    %5.1f ms (goal < 150 ms)       %s\n", goals.readWrite,
                 qPrintable(verdict(goals.readWrite < 150)));
+    std::printf("  check before a save, maximum:  %5.1f ms, %4.2fx the save's %.1f ms\n", goals.check,
+                goals.check / goals.save, goals.save);
     std::printf("  peak memory, files over 1 MB:  file + %.1f B/line at most (goal: file + about 20 B/line)  %s\n",
                 goals.worstBytesPerLine, qPrintable(verdict(goals.worstBytesPerLine <= 22)));
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 #include <sys/resource.h>
@@ -58,10 +59,43 @@ inline bool holdsInChild(const std::function<bool()>& check)
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The address space the process uses now, in bytes.
+inline rlim_t addressSpaceInUse()
+{
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    return static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
 inline void limit(int resource, rlim_t value)
 {
     const rlimit limits{value, value};
     ::setrlimit(resource, &limits);
 }
+
+// Limits this process itself until it goes out of scope: the soft limit only,
+// which can be raised again. For a process with threads of its own (Qt draws
+// with some), where a forked child would wait on threads it does not have.
+class ScopedLimit {
+public:
+    ScopedLimit(int resource, rlim_t value)
+        : resource_(resource)
+    {
+        ::getrlimit(resource, &before_);
+        const rlimit limited{value, before_.rlim_max};
+        ::setrlimit(resource, &limited);
+    }
+    ~ScopedLimit() { ::setrlimit(resource_, &before_); }
+    ScopedLimit(const ScopedLimit&) = delete;
+    ScopedLimit& operator=(const ScopedLimit&) = delete;
+
+private:
+    int resource_;
+    rlimit before_{};
+};
 
 }  // namespace test_files

@@ -1,32 +1,127 @@
 #include "document/file_access.h"
 
+#include "document/system_calls.h"
+
+#include <QDateTime>
 #include <QFile>
+#include <QHashFunctions>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace modMain {
+
+SystemCalls& systemCalls()
+{
+    static SystemCalls calls{
+        [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
+        ::mkostemp,
+        ::pread,
+        ::write,
+        ::fsync,
+        ::ftruncate,
+        ::fchown,
+        ::fchmod,
+        ::flistxattr,
+        ::fgetxattr,
+        ::fsetxattr,
+        ::rename,
+        ::close,
+    };
+    return calls;
+}
+
 namespace {
 
+using namespace std::chrono_literals;
+
 // A file that changes while it is read is read again this many times at most.
-constexpr int kReadAttempts = 3;
+constexpr int kReadAttempts = 5;
+// How long a read waits for another program to close the file it writes.
+constexpr auto kWriterWait = 2s;
+// A file written this recently may still be being written: it is read twice.
+constexpr auto kRecent = 2s;
+constexpr auto kSecondReadPause = 200ms;
 
 // Symbolic links followed before a chain counts as a loop, as the kernel does.
 constexpr int kMaxLinkHops = 40;
 
-FileStamp stampOf(const struct stat& info)
+// Temporary files of a save cut short are removed when they are this old.
+constexpr auto kLeftoverAge = 10min;
+
+std::int64_t nanoseconds(const timespec& time)
+{
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+FileStamp stampOf(const struct stat& info, std::uint64_t contentHash)
 {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::int64_t>(info.st_size),
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+            static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim), contentHash};
 }
+
+bool sameFile(const struct stat& info, const FileStamp& stamp)
+{
+    return static_cast<std::uint64_t>(info.st_dev) == stamp.device &&
+           static_cast<std::uint64_t>(info.st_ino) == stamp.inode;
+}
+
+// A hash of a file's bytes, fed piece by piece: the same bytes give the same
+// hash however they were cut, for it hashes blocks of one fixed size.
+class ContentHash {
+public:
+    void add(std::string_view bytes)
+    {
+        while (!bytes.empty()) {
+            if (buffered_ == 0 && bytes.size() >= kBlock) {
+                mix(bytes.substr(0, kBlock));
+                bytes.remove_prefix(kBlock);
+                continue;
+            }
+            if (!buffer_)
+                buffer_ = std::make_unique_for_overwrite<char[]>(kBlock);
+            const std::size_t taken = std::min(kBlock - buffered_, bytes.size());
+            std::memcpy(buffer_.get() + buffered_, bytes.data(), taken);
+            buffered_ += taken;
+            bytes.remove_prefix(taken);
+            if (buffered_ == kBlock) {
+                mix({buffer_.get(), kBlock});
+                buffered_ = 0;
+            }
+        }
+    }
+
+    std::uint64_t value()
+    {
+        if (buffered_ > 0) {
+            mix({buffer_.get(), buffered_});
+            buffered_ = 0;
+        }
+        return hash_;
+    }
+
+private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+
+    void mix(std::string_view block) { hash_ = qHashBits(block.data(), block.size(), hash_) ^ (hash_ * 31 + 1); }
+
+    std::uint64_t hash_ = 0x9e3779b97f4a7c15u;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t buffered_ = 0;
+};
 
 bool hasNoWriteBit(const struct stat& info)
 {
@@ -57,7 +152,7 @@ public:
     ~Descriptor()
     {
         if (fd_ >= 0)
-            ::close(fd_);
+            systemCalls().close(fd_);
     }
 
     int get() const { return fd_; }
@@ -66,7 +161,7 @@ public:
     {
         const int fd = fd_;
         fd_ = -1;
-        return ::close(fd) == 0;
+        return systemCalls().close(fd) == 0;
     }
 
 private:
@@ -76,7 +171,7 @@ private:
 bool writeAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = systemCalls().write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -104,8 +199,8 @@ std::optional<FileBytes> readFromStart(int fd, std::size_t expected, std::size_t
             std::memcpy(larger.get(), bytes.data.get(), bytes.size);
             bytes.data = std::move(larger);
         }
-        const ssize_t got = ::pread(fd, bytes.data.get() + bytes.size, capacity - bytes.size,
-                                    static_cast<off_t>(bytes.size));
+        const ssize_t got = systemCalls().pread(fd, bytes.data.get() + bytes.size, capacity - bytes.size,
+                                                static_cast<off_t>(bytes.size));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -114,6 +209,24 @@ std::optional<FileBytes> readFromStart(int fd, std::size_t expected, std::size_t
         if (got == 0)
             return bytes;
         bytes.size += static_cast<std::size_t>(got);
+    }
+}
+
+// Hands every byte of the file, from its start, to `take`; false when a read fails.
+template <typename Take>
+bool readThrough(int fd, Take&& take)
+{
+    constexpr std::size_t kPiece = 1 << 20;
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPiece);
+    for (off_t offset = 0;;) {
+        const ssize_t got = systemCalls().pread(fd, piece.get(), kPiece, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        if (!take(std::string_view(piece.get(), static_cast<std::size_t>(got))))
+            return false;
+        offset += got;
     }
 }
 
@@ -164,6 +277,170 @@ QByteArray folderOf(const QByteArray& target)
     return slash == 0 ? QByteArrayLiteral("/") : target.left(slash);
 }
 
+// Waits a moment, letting the window answer meanwhile.
+void pause(std::chrono::milliseconds length, const WhileWaiting& whileWaiting)
+{
+    const auto until = std::chrono::steady_clock::now() + length;
+    while (std::chrono::steady_clock::now() < until) {
+        if (whileWaiting)
+            whileWaiting();
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            10ms, std::max<std::chrono::steady_clock::duration>(until - std::chrono::steady_clock::now(), 0ms)));
+    }
+}
+
+// A read lease: the system refuses it while another program has the file open
+// for writing, and breaks it when one opens it so while the lease is held.
+// Only the file's owner gets one, and only on a local file system.
+class ReadLease {
+public:
+    enum class Taken { Yes, RefusedForAWriter, NotOffered };
+
+    explicit ReadLease(int fd)
+        : fd_(fd)
+    {
+        // A lease being broken is signalled with SIGIO, which would end the
+        // program; the lease's state is asked for instead.
+        static std::once_flag quiet;
+        std::call_once(quiet, [] { std::signal(SIGIO, SIG_IGN); });
+    }
+    ~ReadLease() { release(); }
+
+    Taken take()
+    {
+        if (::fcntl(fd_, F_SETLEASE, F_RDLCK) == 0) {
+            held_ = true;
+            return Taken::Yes;
+        }
+        return errno == EAGAIN ? Taken::RefusedForAWriter : Taken::NotOffered;
+    }
+
+    // Whether a program opened the file for writing while the lease was held.
+    bool broken() const { return held_ && ::fcntl(fd_, F_GETLEASE) != F_RDLCK; }
+
+    void release()
+    {
+        if (held_)
+            ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+        held_ = false;
+    }
+
+private:
+    int fd_;
+    bool held_ = false;
+};
+
+// The current time as the file system stamps files.
+std::int64_t nowNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now);
+}
+
+// Reads the open file whole, as it stands when no program is writing it.
+FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const WhileWaiting& whileWaiting)
+{
+    ReadLease lease(fd);
+    // A first read of a file written a moment ago, and the file as it stood then.
+    std::optional<FileBytes> earlier;
+    FileStamp earlierStamp;
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        // Another program writing the file: wait for it to close it.
+        ReadLease::Taken taken = lease.take();
+        for (auto waited = 0ms; taken == ReadLease::Taken::RefusedForAWriter && waited < kWriterWait; waited += 50ms) {
+            pause(50ms, whileWaiting);
+            taken = lease.take();
+        }
+        if (taken == ReadLease::Taken::RefusedForAWriter)
+            break;
+
+        struct stat before {};
+        if (::fstat(fd, &before) != 0)
+            return readFailure(systemReason(errno));
+        if (!S_ISREG(before.st_mode))  // replaced between the look and the open
+            return readFailure(notRegularReason(before));
+        const auto size = static_cast<std::size_t>(before.st_size);
+        if (size > limit)
+            return readFailure(tooLargeReason(limit));
+        std::optional<FileBytes> bytes = readFromStart(fd, size, limit);
+        if (!bytes)
+            return readFailure(systemReason(errno));
+        if (bytes->size > limit)
+            return readFailure(tooLargeReason(limit));
+        struct stat after {};
+        if (::fstat(fd, &after) != 0)
+            return readFailure(systemReason(errno));
+        const bool writtenMeanwhile = lease.broken();
+        lease.release();
+
+        // Some files (those of /proc) report no size: only a change of it counts there.
+        const bool wholeAsItWas = stampOf(before, 0) == stampOf(after, 0) && !writtenMeanwhile &&
+                                  (size == 0 || bytes->size == size);
+        if (!wholeAsItWas) {
+            earlier.reset();
+            continue;
+        }
+        // A file that says nothing of its size (those of /proc) is made as it is read, by no other program.
+        const bool generated = size == 0 && bytes->size > 0;
+        const bool recent = !generated &&
+                            nowNs() - nanoseconds(after.st_mtim) < std::chrono::nanoseconds(kRecent).count();
+        // Read twice, the file is taken only when nothing about it moved in between.
+        const std::string_view content(bytes->data.get(), bytes->size);
+        const bool agrees = earlier && earlierStamp == stampOf(after, 0) &&
+                            std::string_view(earlier->data.get(), earlier->size) == content;
+        if (recent && !agrees) {
+            earlier = std::move(bytes);
+            earlierStamp = stampOf(after, 0);
+            pause(kSecondReadPause, whileWaiting);
+            continue;
+        }
+        ContentHash hash;
+        hash.add(content);
+        return {std::move(bytes), {target, stampOf(after, hash.value())}, {}};
+    }
+    return readFailure(changedWhileReadReason());
+}
+
+// A short mark of a file's name for the temporary files of its saves, so that
+// they are told from those of other files and still leave room for the longest
+// name.
+QByteArray saveTag(const QByteArray& target)
+{
+    const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : name)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return QByteArray::number(hash, 16).rightJustified(8, '0');
+}
+
+QByteArray temporaryPattern(const QByteArray& target, const char* kind)
+{
+    return folderOf(target) + "/.planora-" + saveTag(target) + kind + "XXXXXX";
+}
+
+// Removes the temporary files of this file's earlier saves that a crash cut short.
+void removeLeftovers(const QByteArray& target)
+{
+    const QByteArray folder = folderOf(target);
+    const QByteArray prefix = ".planora-" + saveTag(target) + '-';
+    DIR* entries = ::opendir(folder.constData());
+    if (!entries)
+        return;
+    const std::int64_t oldest = nowNs() - std::chrono::nanoseconds(kLeftoverAge).count();
+    while (const dirent* entry = ::readdir(entries)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6)
+            continue;
+        const QByteArray path = folder + '/' + name;
+        struct stat info {};
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            nanoseconds(info.st_mtim) < oldest)
+            ::unlink(path.constData());
+    }
+    ::closedir(entries);
+}
+
 // The mode a new file gets: what the process's umask leaves of rw for all.
 mode_t newFileMode()
 {
@@ -172,15 +449,16 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
-SaveResult replaceFailure(const QString& reason)
+SaveResult replaceFailure(int error)
 {
-    return {false, {}, reason};
+    return {false, {}, systemReason(error)};
 }
 
-// Hands the content to the file; `error` gets the system's reason when a write fails.
-bool writeContent(int fd, const ContentSource& content, int& error)
+// Hands the content to the file, hashing it; `error` gets the system's reason when a write fails.
+bool writeContent(int fd, const ContentSource& content, ContentHash& hash, int& error)
 {
-    return content([fd, &error](std::string_view piece) {
+    return content([fd, &hash, &error](std::string_view piece) {
+        hash.add(piece);
         if (writeAll(fd, piece))
             return true;
         error = errno;
@@ -188,23 +466,120 @@ bool writeContent(int fd, const ContentSource& content, int& error)
     });
 }
 
-SaveResult writeInPlace(const QByteArray& target, const ContentSource& content)
+// Copies every extended attribute (ACLs included) of one file to another; false when one cannot be.
+bool copyAttributes(int from, int to)
 {
-    Descriptor file(::open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    const SystemCalls& calls = systemCalls();
+    const ssize_t listed = calls.flistxattr(from, nullptr, 0);
+    if (listed < 0)
+        return errno == ENOTSUP;  // a file system without them has none to keep
+    QByteArray names(listed, Qt::Uninitialized);
+    const ssize_t got = calls.flistxattr(from, names.data(), static_cast<std::size_t>(names.size()));
+    if (got < 0)
+        return false;
+    for (const QByteArray& name : names.left(got).split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t size = calls.fgetxattr(from, name.constData(), nullptr, 0);
+        if (size < 0)
+            return false;
+        QByteArray value(size, Qt::Uninitialized);
+        const ssize_t read = calls.fgetxattr(from, name.constData(), value.data(), static_cast<std::size_t>(size));
+        if (read < 0 ||
+            calls.fsetxattr(to, name.constData(), value.constData(), static_cast<std::size_t>(read), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// Writes the content over the file itself, keeping the file and all it has:
+// its old content is copied beside it first, and removed once the new content
+// is on disk; should the writing fail, the old content is put back.
+SaveResult writeKeepingCopy(const QByteArray& target, const ContentSource& content)
+{
+    const SystemCalls& calls = systemCalls();
+    Descriptor file(calls.open(target.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC, 0));
+    if (file.get() < 0)
+        return replaceFailure(errno);
+    QByteArray copyName = temporaryPattern(target, "-copia-");
+    Descriptor copy(calls.mkostemp(copyName.data(), O_CLOEXEC));
+    if (copy.get() < 0)
+        return replaceFailure(errno);
+    const auto fail = [&](int error) {
+        ::unlink(copyName.constData());
+        return replaceFailure(error);
+    };
+    if (!readThrough(file.get(), [&](std::string_view piece) { return writeAll(copy.get(), piece); }) ||
+        calls.fsync(copy.get()) != 0)
+        return fail(errno);
+
+    ContentHash hash;
     int error = 0;
-    if (file.get() < 0 || !writeContent(file.get(), content, error) || !file.close())
-        return replaceFailure(systemReason(error ? error : errno));
+    const auto written = [&] {
+        if (!writeContent(file.get(), content, hash, error))
+            return false;
+        const off_t end = ::lseek(file.get(), 0, SEEK_CUR);
+        if (end < 0 || calls.ftruncate(file.get(), end) != 0 || calls.fsync(file.get()) != 0) {
+            error = errno;
+            return false;
+        }
+        return true;
+    };
+    if (::lseek(file.get(), 0, SEEK_SET) != 0 || !written()) {
+        // The old content goes back; where even that fails, its copy stays beside the file.
+        ::lseek(file.get(), 0, SEEK_SET);
+        ::lseek(copy.get(), 0, SEEK_SET);
+        const bool restored = readThrough(copy.get(),
+                                          [&](std::string_view piece) { return writeAll(file.get(), piece); }) &&
+                              calls.ftruncate(file.get(), ::lseek(file.get(), 0, SEEK_CUR)) == 0 &&
+                              calls.fsync(file.get()) == 0;
+        if (restored)
+            ::unlink(copyName.constData());
+        return replaceFailure(error ? error : EIO);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !file.close())
+        return fail(errno);
+    ::unlink(copyName.constData());
+    return {true, {target, stampOf(info, hash.value())}, {}};
+}
+
+// A device is written as it is: there is no file to replace.
+SaveResult writeDevice(const QByteArray& target, const ContentSource& content)
+{
+    Descriptor file(systemCalls().open(target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC, 0));
+    ContentHash hash;
+    int error = 0;
+    if (file.get() < 0 || !writeContent(file.get(), content, hash, error) || !file.close())
+        return replaceFailure(error ? error : errno);
     return {true, {}, {}};
 }
 
 }  // namespace
 
-std::optional<FileStamp> fileStamp(const QString& path)
+OnDisk compareWithDisk(const FileRecord& record, const QString& path)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return std::nullopt;
-    return stampOf(info);
+    bool exists = false;
+    int error = 0;
+    const std::optional<QByteArray> target = finalTarget(path, info, exists, error);
+    if (!target || record.target.isEmpty())
+        return OnDisk::Elsewhere;
+    const bool recordedName = *target == record.target;
+    if (!exists)
+        return recordedName ? OnDisk::AsRecorded : OnDisk::Elsewhere;  // gone: simply written again
+    if (!sameFile(info, record.stamp))
+        return recordedName ? OnDisk::Changed : OnDisk::Elsewhere;
+    if (stampOf(info, record.stamp.contentHash) != record.stamp)
+        return OnDisk::Changed;
+    Descriptor file(systemCalls().open(target->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+    ContentHash hash;
+    if (file.get() < 0 || !readThrough(file.get(), [&](std::string_view piece) {
+            hash.add(piece);
+            return true;
+        }))
+        return OnDisk::Changed;
+    return hash.value() == record.stamp.contentHash ? OnDisk::AsRecorded : OnDisk::Changed;
 }
 
 QString systemReason(int error)
@@ -222,6 +597,12 @@ QString outOfMemoryReason()
     return QStringLiteral("Não há memória suficiente para ler o arquivo.");
 }
 
+QString changedWhileReadReason()
+{
+    return QStringLiteral("O arquivo mudou enquanto era lido. Tente de novo quando o outro programa terminar de "
+                          "gravá-lo.");
+}
+
 bool isReadOnlyFile(const QString& path)
 {
     struct stat info {};
@@ -234,99 +615,99 @@ bool canOpenForReading(const QString& path)
     return file.get() >= 0;
 }
 
-FileContent readRegularFile(const QString& path, std::size_t limit)
+FileContent readRegularFile(const QString& path, std::size_t limit, const WhileWaiting& whileWaiting)
 {
     // What the path names is looked at before it is opened: opening a pipe
     // would wait for a writer, and a device may never end.
-    const QByteArray name = QFile::encodeName(path);
-    struct stat before {};
-    if (::stat(name.constData(), &before) != 0)
-        return readFailure(systemReason(errno));
-    if (!S_ISREG(before.st_mode))
-        return readFailure(notRegularReason(before));
+    struct stat info {};
+    bool exists = false;
+    int error = 0;
+    const std::optional<QByteArray> target = finalTarget(path, info, exists, error);
+    if (!target || !exists)
+        return readFailure(systemReason(target ? ENOENT : error));
+    if (!S_ISREG(info.st_mode))
+        return readFailure(notRegularReason(info));
 
-    Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor file(systemCalls().open(target->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
     if (file.get() < 0)
         return readFailure(systemReason(errno));
     try {
-        for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-            if (::fstat(file.get(), &before) != 0)
-                return readFailure(systemReason(errno));
-            if (!S_ISREG(before.st_mode))  // replaced between the look and the open
-                return readFailure(notRegularReason(before));
-            const auto size = static_cast<std::size_t>(before.st_size);
-            if (size > limit)
-                return readFailure(tooLargeReason(limit));
-
-            std::optional<FileBytes> bytes = readFromStart(file.get(), size, limit);
-            if (!bytes)
-                return readFailure(systemReason(errno));
-            if (bytes->size > limit)
-                return readFailure(tooLargeReason(limit));
-            struct stat after {};
-            if (::fstat(file.get(), &after) != 0)
-                return readFailure(systemReason(errno));
-            // Some files (those of /proc) report no size: only a change of it counts there.
-            const bool wholeAsItWas = stampOf(before) == stampOf(after) && (size == 0 || bytes->size == size);
-            if (wholeAsItWas)
-                return {std::move(bytes), stampOf(after), {}};
-        }
+        return readWhole(file.get(), *target, limit, whileWaiting);
     } catch (const std::bad_alloc&) {
         return readFailure(outOfMemoryReason());
     }
-    return readFailure(QStringLiteral("O arquivo mudou enquanto era lido. Tente de novo quando o outro programa "
-                                      "terminar de gravá-lo."));
 }
 
 SaveResult replaceFile(const QString& path, const ContentSource& content)
 {
+    // Past a file-size limit the system raises SIGXFSZ, which would end the
+    // program: ignored, the write fails with EFBIG like any other.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { std::signal(SIGXFSZ, SIG_IGN); });
+    const SystemCalls& calls = systemCalls();
     struct stat info {};
     bool exists = false;
     int error = 0;
     const std::optional<QByteArray> target = finalTarget(path, info, exists, error);
     if (!target)
-        return replaceFailure(systemReason(error));
+        return replaceFailure(error);
     if (exists) {
         if (S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode))
-            return replaceFailure(notRegularReason(info));
+            return {false, {}, notRegularReason(info)};
         if (hasNoWriteBit(info))
-            return replaceFailure(QStringLiteral("O arquivo é somente leitura."));
-        // A renamed file would take the place of the device itself.
+            return {false, {}, QStringLiteral("O arquivo é somente leitura.")};
+        // Only who may write the file replaces it, whoever may write its folder.
+        if (::access(target->constData(), W_OK) != 0)
+            return replaceFailure(errno);
         if (!S_ISREG(info.st_mode))
-            return writeInPlace(*target, content);
+            return writeDevice(*target, content);
+        removeLeftovers(*target);
+        // A new file would leave the other names of the old one behind.
+        if (info.st_nlink > 1)
+            return writeKeepingCopy(*target, content);
     }
 
-    // A short name of its own, so that a target name near the system's limit still has room.
-    QByteArray temporary = folderOf(*target) + "/.planora-XXXXXX";
-    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    QByteArray temporary = temporaryPattern(*target, "-");
+    Descriptor file(calls.mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0)
-        return replaceFailure(systemReason(errno));
+        return replaceFailure(errno);
     const auto fail = [&](int reason) {
         ::unlink(temporary.constData());
-        return replaceFailure(systemReason(reason));
+        return replaceFailure(reason);
     };
 
     if (exists) {
-        // Only root may give a file away; anyone else keeps their own ownership.
-        if (::fchown(file.get(), info.st_uid, info.st_gid) != 0 && errno != EPERM)
+        // Only root may give a file away, and anyone else only to a group of
+        // their own; a new file that cannot keep what the old one has is not
+        // made: the old one is written in place.
+        Descriptor original(calls.open(target->constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+        if (original.get() < 0)
             return fail(errno);
-        if (::fchmod(file.get(), info.st_mode & 07777) != 0)
-            return fail(errno);
-    } else if (::fchmod(file.get(), newFileMode()) != 0) {
+        struct stat made {};
+        const bool keepsAll = (calls.fchown(file.get(), info.st_uid, info.st_gid) == 0 || errno == EPERM) &&
+                              ::fstat(file.get(), &made) == 0 && made.st_uid == info.st_uid &&
+                              made.st_gid == info.st_gid && calls.fchmod(file.get(), info.st_mode & 07777) == 0 &&
+                              copyAttributes(original.get(), file.get());
+        if (!keepsAll) {
+            ::unlink(temporary.constData());
+            return writeKeepingCopy(*target, content);
+        }
+    } else if (calls.fchmod(file.get(), newFileMode()) != 0) {
         return fail(errno);
     }
 
-    if (!writeContent(file.get(), content, error))
+    ContentHash hash;
+    if (!writeContent(file.get(), content, hash, error))
         return fail(error);
     struct stat written {};
-    if (::fsync(file.get()) != 0 || ::fstat(file.get(), &written) != 0 || !file.close())
+    if (calls.fsync(file.get()) != 0 || ::fstat(file.get(), &written) != 0 || !file.close())
         return fail(errno);
-    if (::rename(temporary.constData(), target->constData()) != 0)
+    if (calls.rename(temporary.constData(), target->constData()) != 0)
         return fail(errno);
     // The new name itself reaches the disk with its folder.
     if (Descriptor folder(::open(folderOf(*target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); folder.get() >= 0)
-        ::fsync(folder.get());
-    return {true, stampOf(written), {}};
+        calls.fsync(folder.get());
+    return {true, {*target, stampOf(written, hash.value())}, {}};
 }
 
 }  // namespace modMain

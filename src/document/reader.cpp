@@ -71,6 +71,10 @@ ReadResult parseDocument(FileBytes bytes)
 {
     if (bytes.size > Document::kMaxFileSize)
         return failure(tooLargeReason(Document::kMaxFileSize));
+    // Some text editors mark UTF-8 so; the simulator never writes it, and would read it as part of the first line.
+    if (std::string_view(bytes.data.get(), bytes.size).starts_with("\xEF\xBB\xBF"))
+        return failure(QStringLiteral("O arquivo começa com a marca de UTF-8 (BOM), que o simulador não grava. "
+                                      "Salve-o como ANSI (Windows-1252) e abra-o de novo."));
     try {
         return parseLines(std::move(bytes));
     } catch (const std::bad_alloc&) {
@@ -78,13 +82,13 @@ ReadResult parseDocument(FileBytes bytes)
     }
 }
 
-ReadResult readDocument(const QString& path)
+ReadResult readDocument(const QString& path, const WhileWaiting& whileWaiting)
 {
-    FileContent content = readRegularFile(path, Document::kMaxFileSize);
+    FileContent content = readRegularFile(path, Document::kMaxFileSize, whileWaiting);
     if (!content.bytes)
         return failure(content.error);
     ReadResult result = parseDocument(std::move(*content.bytes));
-    result.stamp = content.stamp;
+    result.record = std::move(content.record);
     return result;
 }
 

@@ -12,7 +12,7 @@ namespace modMain {
 struct ReadResult {
     std::optional<Document> document;  // the file's document, when it loaded
     QString error;                     // otherwise why not, in words for the user
-    FileStamp stamp;                   // the file as it was read
+    FileRecord record;                 // the file as it was read
 };
 
 // Reads a configuration text in one pass. Every line must be empty, a header,
@@ -21,6 +21,6 @@ struct ReadResult {
 ReadResult parseDocument(FileBytes bytes);
 
 // Reads the regular file at `path`; the system's reason when it cannot be read.
-ReadResult readDocument(const QString& path);
+ReadResult readDocument(const QString& path, const WhileWaiting& whileWaiting = {});
 
 }  // namespace modMain

@@ -1,5 +1,6 @@
 #include "document/file_access.h"
 #include "document/reader.h"
+#include "document/system_calls.h"
 #include "document/trash.h"
 #include "document/writer.h"
 
@@ -7,20 +8,22 @@
 #include "test_files.h"
 
 #include <QFileInfo>
-#include <QUrl>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <thread>
+#include <tuple>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 
 namespace modMain {
 namespace {
@@ -65,19 +68,21 @@ TEST(SafeSave, ReplacesTheFileInOneStepAndRoundTripsLargeContent)
 {
     QTemporaryDir folder;
     const QString target = folder.filePath("fs9.cfg");
-    const QString otherName = folder.filePath("outro-nome.cfg");
     writeFile(target, "antigo\r\n");
-    ASSERT_EQ(::link(nameOf(target).constData(), nameOf(otherName).constData()), 0);
+    const int old = ::open(nameOf(target).constData(), O_RDONLY);
 
     const Document document = largeDocument();
     const SaveResult result = saveDocument(document, target);
     ASSERT_TRUE(result.saved) << result.error.toStdString();
-    // A new file took the name: the old one, still reachable by its other name, is untouched.
-    EXPECT_EQ(contentOf(otherName), "antigo\r\n");
+    // A new file took the name: the old one, still open, is untouched.
+    char kept[16] = {};
+    EXPECT_EQ(::pread(old, kept, sizeof kept, 0), 8);
+    EXPECT_STREQ(kept, "antigo\r\n");
+    ::close(old);
     const std::string written = contentOf(target).toStdString();
     EXPECT_EQ(written, documentBytes(document));
     EXPECT_EQ(documentBytes(parsed(written)), written);
-    EXPECT_EQ(result.stamp, fileStamp(target));
+    EXPECT_EQ(compareWithDisk(result.record, target), OnDisk::AsRecorded);
 
     // A symbolic link stays a link; its target gets the content.
     const QString link = folder.filePath("link.cfg");
@@ -93,7 +98,7 @@ TEST(SafeSave, ReplacesTheFileInOneStepAndRoundTripsLargeContent)
     ::umask(mask);
     EXPECT_EQ(contentOf(created), "[g]\r\nx=1\r\n");
     EXPECT_EQ(modeOf(created), mode_t(0640));
-    EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "link.cfg", "novo.cfg", "outro-nome.cfg"}));
+    EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "link.cfg", "novo.cfg"}));
 }
 
 TEST(SafeSave, KeepsOwnerGroupAndEveryModeBitAndRefusesFilesNobodyMayWrite)
@@ -143,8 +148,7 @@ TEST(SafeSave, AWriteFailingHalfWayLeavesTheTargetAsItWas)
     // A child process that may not write files larger than 100 KB: the save
     // fails inside the temporary file, after its first pieces are written.
     EXPECT_TRUE(test_files::holdsInChild([&] {
-        test_files::limit(RLIMIT_FSIZE, 100 * 1024);
-        ::signal(SIGXFSZ, SIG_IGN);
+        test_files::limit(RLIMIT_FSIZE, 100 * 1024);  // the signal it raises would end a program that did not ignore it
         const SaveResult result = saveDocument(document, target);
         return !result.saved && result.error == systemReason(EFBIG);
     })) << "the save did not fail with the system's reason";
@@ -190,6 +194,356 @@ TEST(SafeSave, RefusesWhatIsNoFileToReplaceAndSaysWhy)
     const QString longest = folder.filePath(QString(251, u'n') + ".cfg");
     EXPECT_TRUE(saveDocument(parsed("[g]\r\n"), longest).saved);
     EXPECT_EQ(contentOf(longest), "[g]\r\n");
+}
+
+// A POSIX ACL as the system stores it: a version, then (tag, permissions, id)
+// entries in the order of their tags.
+QByteArray aclOf(std::initializer_list<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>> entries)
+{
+    QByteArray acl;
+    const auto put = [&](auto value) { acl.append(reinterpret_cast<const char*>(&value), sizeof value); };
+    put(std::uint32_t{2});
+    for (const auto& [tag, permissions, id] : entries) {
+        put(tag);
+        put(permissions);
+        put(id);
+    }
+    return acl;
+}
+
+QByteArray attributeOf(const QString& path, const char* name)
+{
+    QByteArray value(256, '\0');
+    const ssize_t size = ::getxattr(nameOf(path).constData(), name, value.data(), std::size_t(value.size()));
+    return size < 0 ? QByteArray("<none>") : value.left(size);
+}
+
+// Gives up root for a user of no importance, in group 100 as well as its own.
+bool becomeNobody()
+{
+    const gid_t groups[] = {100};
+    return ::setgroups(1, groups) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+TEST(SafeSave, KeepsWhatTheFileHasAndRefusesAFileTheUserMayNotWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "gives files away and gives up root: needs root";
+    QTemporaryDir folder;
+    ASSERT_EQ(::chmod(nameOf(folder.path()).constData(), 0777), 0);  // anyone may write the folder
+    const QString target = folder.filePath("fs9.cfg");
+    const QByteArray acl = aclOf(
+        {{0x01, 6, 0}, {0x02, 6, 1001}, {0x04, 4, 0}, {0x08, 4, 2000}, {0x10, 6, 0}, {0x20, 4, 0}});
+    const struct {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+        mode_t mode;
+        bool asNobody;
+        QString error;  // empty: saved
+    } cases[] = {
+        {"someone else's file, for a user who may write only the folder", 0, 0, 0644, true, systemReason(EACCES)},
+        {"a file of a group the user is in", 0, 100, 0664, true, {}},
+        {"the user's own file", 65534, 100, 0640, true, {}},
+        {"the user's own file of a group the user is not in", 65534, 0, 0660, true, {}},
+        {"a file with an ACL and an attribute of its own, saved by root", 0, 0, 0664, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(target, "antigo");
+        ASSERT_EQ(::chown(nameOf(target).constData(), c.owner, c.group), 0);
+        ASSERT_EQ(::chmod(nameOf(target).constData(), c.mode), 0);
+        ASSERT_EQ(::setxattr(nameOf(target).constData(), "user.note", "nota", 4, 0), 0);
+        const bool hasAcl = !c.asNobody;
+        if (hasAcl) {
+            ASSERT_EQ(::setxattr(nameOf(target).constData(), "system.posix_acl_access", acl.constData(),
+                                 std::size_t(acl.size()), 0),
+                      0);
+        }
+        const QByteArray aclBefore = attributeOf(target, "system.posix_acl_access");
+        const struct stat before = statOf(target);
+        const auto save = [&] {
+            const SaveResult result = saveDocument(parsed("[g]\r\n"), target);
+            return result.saved ? c.error.isEmpty() : result.error == c.error;
+        };
+        EXPECT_TRUE(c.asNobody ? test_files::holdsInChild([&] { return becomeNobody() && save(); }) : save());
+        const struct stat after = statOf(target);
+        EXPECT_EQ(contentOf(target), c.error.isEmpty() ? "[g]\r\n" : "antigo");
+        EXPECT_EQ(std::tuple(after.st_uid, after.st_gid, after.st_mode), std::tuple(c.owner, c.group, before.st_mode));
+        EXPECT_EQ(attributeOf(target, "user.note"), "nota");
+        EXPECT_EQ(attributeOf(target, "system.posix_acl_access"), aclBefore);
+        EXPECT_EQ(aclBefore.size(), hasAcl ? acl.size() : 6);
+        EXPECT_EQ(entriesOf(folder.path()), QStringList{"fs9.cfg"});
+        ASSERT_TRUE(QFile::remove(target));
+    }
+
+    // Other names of the file see the new content: the file itself is written.
+    writeFile(target, "antigo");
+    const QString otherName = folder.filePath("outro-nome.cfg");
+    ASSERT_EQ(::link(nameOf(target).constData(), nameOf(otherName).constData()), 0);
+    EXPECT_TRUE(saveDocument(parsed("[g]\r\n"), target).saved);
+    EXPECT_EQ(contentOf(otherName), "[g]\r\n");
+    EXPECT_EQ(statOf(target).st_nlink, 2u);
+    EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
+}
+
+TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    const QString linked = folder.filePath("ligado.cfg");  // with a second name: written in place
+    const SystemCalls system = systemCalls();
+    const struct {
+        const char* name;
+        std::function<void(SystemCalls&)> fail;
+        bool hardLinked;
+        bool saves;      // by another way
+        bool keepsCopy;  // the old content stays beside the file
+    } cases[] = {
+        {"making the temporary file",
+         [](SystemCalls& c) {
+             c.mkostemp = [](char*, int) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, false, false},
+        {"writing",
+         [](SystemCalls& c) {
+             c.write = [](int, const void*, size_t) -> ssize_t {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, false, false},
+        {"flushing",
+         [](SystemCalls& c) {
+             c.fsync = [](int) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, false, false},
+        {"closing",
+         [](SystemCalls& c) {
+             c.close = [](int fd) {
+                 ::close(fd);
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, false, false},
+        {"renaming",
+         [](SystemCalls& c) {
+             c.rename = [](const char*, const char*) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, false, false},
+        {"giving the file its owner",
+         [](SystemCalls& c) {
+             c.fchown = [](int, uid_t, gid_t) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, true, false},
+        {"giving the file its mode",
+         [](SystemCalls& c) {
+             c.fchmod = [](int, mode_t) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, true, false},
+        {"copying an attribute",
+         [](SystemCalls& c) {
+             c.fsetxattr = [](int, const char*, const void*, size_t, int) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         false, true, false},
+        {"keeping the old content of a file written in place",
+         [](SystemCalls& c) {
+             c.mkostemp = [](char*, int) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         true, false, false},
+        {"reading the old content of a file written in place",
+         [](SystemCalls& c) {
+             c.pread = [](int, void*, size_t, off_t) -> ssize_t {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         true, false, false},
+        {"writing in place",
+         [](SystemCalls& c) {
+             static int calls = 0;
+             calls = 0;
+             c.ftruncate = [](int fd, off_t size) { return calls++ == 0 ? (errno = EIO, -1) : ::ftruncate(fd, size); };
+         },
+         true, false, false},
+        {"writing in place, and putting the old content back",
+         [](SystemCalls& c) {
+             c.ftruncate = [](int, off_t) {
+                 errno = EIO;
+                 return -1;
+             };
+         },
+         true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& name : entriesOf(folder.path()))
+            QFile::remove(folder.filePath(name));
+        writeFile(target, "antigo");
+        ASSERT_EQ(::setxattr(nameOf(target).constData(), "user.note", "nota", 4, 0), 0);
+        if (c.hardLinked) {
+            ASSERT_EQ(::link(nameOf(target).constData(), nameOf(linked).constData()), 0);
+        }
+        c.fail(systemCalls());
+        const SaveResult result = saveDocument(parsed("[g]\r\n"), target);
+        systemCalls() = system;
+        EXPECT_EQ(result.saved, c.saves) << result.error.toStdString();
+        if (!c.saves) {
+            EXPECT_EQ(result.error, systemReason(EIO));
+        }
+        EXPECT_EQ(contentOf(target), c.saves ? "[g]\r\n" : "antigo");
+        QStringList expected = {"fs9.cfg"};
+        if (c.hardLinked)
+            expected.append("ligado.cfg");
+        QStringList entries = entriesOf(folder.path());
+        if (c.keepsCopy) {
+            ASSERT_TRUE(!entries.isEmpty() && entries.first().startsWith(".planora-"));
+            EXPECT_EQ(contentOf(folder.filePath(entries.takeFirst())), "antigo");
+        }
+        EXPECT_EQ(entries, expected);
+    }
+    // A read that fails says why.
+    systemCalls().pread = [](int, void*, size_t, off_t) -> ssize_t {
+        errno = EIO;
+        return -1;
+    };
+    EXPECT_EQ(readRegularFile(target, Document::kMaxFileSize).error, systemReason(EIO));
+    systemCalls() = system;
+}
+
+TEST(SafeSave, RemovesTheTemporaryFilesOfEarlierSavesOfTheFileCutShort)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    writeFile(target, "antigo");
+    // The name a save of this file gives its temporary file.
+    static QByteArray pattern;
+    const SystemCalls system = systemCalls();
+    systemCalls().mkostemp = [](char* name, int flags) {
+        pattern = name;
+        return ::mkostemp(name, flags);
+    };
+    saveDocument(parsed("[g]\r\n"), target);
+    systemCalls() = system;
+    const QString prefix = QFile::decodeName(pattern.mid(pattern.lastIndexOf('/') + 1).chopped(6));
+    const struct {
+        QString name;
+        int ageMinutes;
+        bool stays;
+    } files[] = {
+        {prefix + "AAAAAA", 11, false},
+        {prefix + "BBBBBB", 9, true},            // a save that may still be going on
+        {".planora-00000000-CCCCCC", 60, true},  // another file's
+        {prefix + "copia-DDDDDD", 60, true},     // the old content of a file written in place
+    };
+    for (const auto& f : files) {
+        writeFile(folder.filePath(f.name), "x");
+        const timespec times[] = {{0, UTIME_OMIT}, {::time(nullptr) - f.ageMinutes * 60, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, nameOf(folder.filePath(f.name)).constData(), times, 0), 0);
+    }
+    EXPECT_TRUE(saveDocument(parsed("[g]\r\n"), target).saved);
+    for (const auto& f : files)
+        EXPECT_EQ(QFile::exists(folder.filePath(f.name)), f.stays) << f.name.toStdString();
+}
+
+TEST(SafeSave, NoticesEveryChangeAnotherProgramMakesToTheRecordedFile)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath("fs9.cfg");
+    const auto record = [&] {
+        writeFile(file, "[um]\r\nx=1\r\n");
+        return readRegularFile(file, Document::kMaxFileSize).record;
+    };
+    const auto sameTimeAgain = [&](const FileRecord& r) {
+        const timespec times[] = {{0, UTIME_OMIT},
+                                  {r.stamp.modifiedNs / 1'000'000'000, r.stamp.modifiedNs % 1'000'000'000}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, nameOf(file).constData(), times, 0), 0);
+    };
+    const struct {
+        const char* name;
+        std::function<QString(FileRecord&)> change;  // the path then saved to
+        OnDisk onDisk;
+    } cases[] = {
+        {"nothing", [&](FileRecord&) { return file; }, OnDisk::AsRecorded},
+        {"its mode bits",
+         [&](FileRecord&) {
+             ::chmod(nameOf(file).constData(), 0600);
+             return file;
+         },
+         OnDisk::AsRecorded},
+        {"gone",
+         [&](FileRecord&) {
+             QFile::remove(file);
+             return file;
+         },
+         OnDisk::AsRecorded},
+        {"another file", [&](FileRecord&) { return folder.filePath("outro.cfg"); }, OnDisk::Elsewhere},
+        {"rewritten at the same size, its time put back",
+         [&](FileRecord& r) {
+             writeFile(file, "[UM]\r\nx=1\r\n");
+             sameTimeAgain(r);
+             return file;
+         },
+         OnDisk::Changed},
+        {"replaced by another file",
+         [&](FileRecord&) {
+             writeFile(folder.filePath("novo"), "[um]\r\nx=1\r\n");
+             ::rename(nameOf(folder.filePath("novo")).constData(), nameOf(file).constData());
+             return file;
+         },
+         OnDisk::Changed},
+        {"reached through a link",
+         [&](FileRecord&) {
+             QFile::link(file, folder.filePath("link.cfg"));
+             return folder.filePath("link.cfg");
+         },
+         OnDisk::AsRecorded},
+        {"changed and reached through a link",
+         [&](FileRecord&) {
+             writeFile(file, "[dois]\r\n");
+             return folder.filePath("link.cfg");
+         },
+         OnDisk::Changed},
+        // Where the clock is too coarse to tell, the bytes still do.
+        {"its bytes other than recorded, all else alike",
+         [&](FileRecord& r) {
+             r.stamp.contentHash ^= 1;
+             return file;
+         },
+         OnDisk::Changed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FileRecord recorded = record();
+        const QString path = c.change(recorded);
+        EXPECT_EQ(compareWithDisk(recorded, path), c.onDisk);
+    }
+    // What a save wrote is the new record.
+    const SaveResult saved = saveDocument(parsed("[g]\r\n"), file);
+    EXPECT_EQ(compareWithDisk(saved.record, file), OnDisk::AsRecorded);
+    EXPECT_EQ(compareWithDisk(FileRecord(), file), OnDisk::Elsewhere);
 }
 
 TEST(SafeRead, RefusesWhatIsNoRegularFileOrIsTooLargeBeforeReadingIt)
@@ -245,45 +599,138 @@ TEST(SafeRead, RunningOutOfMemoryIsARefusal)
 }
 #endif
 
-TEST(SafeRead, NeverAcceptsAFileCutShortWhileAnotherProgramWritesIt)
+// Runs `write` over and over in a child process, another program writing the
+// file, until this goes out of scope; the last write is finished.
+volatile std::sig_atomic_t g_stopWriting = 0;
+
+class Writer {
+public:
+    explicit Writer(const std::function<void()>& write)
+        : child_(::fork())
+    {
+        if (child_ == 0) {
+            std::signal(SIGTERM, [](int) { g_stopWriting = 1; });
+            while (!g_stopWriting)
+                write();
+            ::_exit(0);
+        }
+    }
+    ~Writer()
+    {
+        ::kill(child_, SIGTERM);
+        ::waitpid(child_, nullptr, 0);
+    }
+
+private:
+    pid_t child_;
+};
+
+void writeAt(const QString& path, int flags, std::string_view bytes)
+{
+    const int fd = ::open(nameOf(path).constData(), O_WRONLY | flags);
+    ::pwrite(fd, bytes.data(), bytes.size(), 0);
+    ::close(fd);
+}
+
+TEST(SafeRead, NeverTakesAnotherProgramsSaveHalfWay)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("fs9.cfg");
-    // Eight bytes, so that no appended line straddles a page (the system's unit of a write).
-    const std::string line = "[grup]\r\n";
-    for (const bool growing : {true, false}) {
-        SCOPED_TRACE(growing ? "growing" : "shrinking");
-        std::string start;
-        for (int i = 0; i < (growing ? 1 : 200000); ++i)
-            start += line;
-        writeFile(path, QByteArray::fromStdString(start));
-
-        std::atomic<bool> stop = false;
-        std::thread writer([&] {
-            const int fd = ::open(nameOf(path).constData(), O_WRONLY | O_APPEND);
-            off_t size = static_cast<off_t>(start.size());
-            while (!stop && size > 0) {
-                if (growing) {
-                    size += ::write(fd, line.data(), line.size());
-                } else {
-                    size -= static_cast<off_t>(line.size());
-                    ::ftruncate(fd, size);
-                }
-            }
-            ::close(fd);
-        });
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const FileContent read = readRegularFile(path, Document::kMaxFileSize);
+    const std::string first = std::string(1 << 20, 'a') + "\r\n";
+    const std::string second = std::string(1 << 20, 'b') + "\r\n";
+    const std::string line = "[grup]\r\n";  // eight bytes: no appended line straddles a page
+    const struct {
+        const char* name;
+        std::function<void()> write;
+        std::function<bool(std::string_view)> whole;
+    } cases[] = {
+        {"rewritten in place at the same size",
+         [&] {
+             static bool other = false;
+             writeAt(path, 0, (other = !other) ? second : first);
+         },
+         [&](std::string_view read) { return read == first || read == second; }},
+        {"written in two pieces",
+         [&] {
+             writeAt(path, O_TRUNC, std::string_view(first).substr(0, first.size() / 2));
+             ::usleep(20'000);
+             const int fd = ::open(nameOf(path).constData(), O_WRONLY | O_APPEND);
+             ::write(fd, first.data() + first.size() / 2, first.size() - first.size() / 2);
+             ::close(fd);
+             ::usleep(50'000);
+         },
+         [&](std::string_view read) { return read == first; }},
+        {"cut short and written again",
+         [&] {
+             writeAt(path, O_TRUNC, first);
+             ::usleep(10'000);
+         },
+         [&](std::string_view read) { return read == first; }},
+        {"growing a line at a time",
+         [&] {
+             const int fd = ::open(nameOf(path).constData(), O_WRONLY | O_APPEND);
+             ::write(fd, line.data(), line.size());
+             ::close(fd);
+         },
+         [&](std::string_view read) { return (read.size() - first.size()) % line.size() == 0; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path, QByteArray::fromStdString(first));
+        const auto check = [&](const FileContent& read) {
             if (!read.bytes) {
-                EXPECT_TRUE(read.error.startsWith("O arquivo mudou enquanto era lido.")) << read.error.toStdString();
-                continue;
+                EXPECT_EQ(read.error, changedWhileReadReason());
+                return;
             }
-            // Whatever was accepted is the whole file as it stood, in whole lines.
-            EXPECT_EQ(static_cast<std::int64_t>(read.bytes->size), read.stamp.size);
-            EXPECT_EQ(read.bytes->size % line.size(), 0u);
+            const std::string_view content(read.bytes->data.get(), read.bytes->size);
+            EXPECT_TRUE(c.whole(content)) << content.size() << " bytes";
+            EXPECT_EQ(static_cast<std::int64_t>(content.size()), read.record.stamp.size);
+        };
+        {
+            const Writer writer(c.write);
+            for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1000);
+                 std::chrono::steady_clock::now() < until;)
+                check(readRegularFile(path, Document::kMaxFileSize));
         }
-        stop = true;
-        writer.join();
+        // Once the other program is done, the file reads whole.
+        const FileContent settled = readRegularFile(path, Document::kMaxFileSize);
+        ASSERT_TRUE(settled.bytes) << settled.error.toStdString();
+        check(settled);
+    }
+}
+
+TEST(SafeRead, WaitsForAnotherProgramToCloseTheFileItWrites)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("fs9.cfg");
+    for (const int heldMs : {400, 3000}) {
+        SCOPED_TRACE(heldMs);
+        writeFile(path, "[antigo]\r\n");
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int fd = ::open(nameOf(path).constData(), O_WRONLY | O_TRUNC);
+            ::write(ready[1], "x", 1);
+            ::write(fd, "[novo]", 6);
+            ::usleep(static_cast<useconds_t>(heldMs) * 1000);
+            ::write(fd, "\r\n", 2);
+            ::_exit(0);
+        }
+        char token;
+        ASSERT_EQ(::read(ready[0], &token, 1), 1);
+        int waits = 0;
+        const FileContent read = readRegularFile(path, Document::kMaxFileSize, [&] { ++waits; });
+        EXPECT_GT(waits, 0);  // the window went on answering meanwhile
+        if (heldMs < 2000) {
+            ASSERT_TRUE(read.bytes) << read.error.toStdString();
+            EXPECT_EQ(std::string_view(read.bytes->data.get(), read.bytes->size), "[novo]\r\n");
+        } else {
+            EXPECT_EQ(read.error, changedWhileReadReason());
+        }
+        ::waitpid(child, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
     }
 }
 

@@ -28,6 +28,9 @@ TEST(Reader, RefusesAnyLineItCannotKeepAndNamesIt)
         {"[g]\r\n\r\nx=1\r\n [h]\r\n", "Linha 4: a linha não é um grupo nem tem \"=\"."},
         {"[g]\nx=1\n \n", "Linha 3: a linha não é um grupo nem tem \"=\"."},
         {"\r\nx=1\r\n[g]\r\n", "Linha 2: parâmetro antes do primeiro grupo."},
+        {"\xEF\xBB\xBF[g]\r\n",
+         "O arquivo começa com a marca de UTF-8 (BOM), que o simulador não grava. Salve-o como ANSI "
+         "(Windows-1252) e abra-o de novo."},
     };
     for (const auto& c : cases) {
         const ReadResult result = parseDocument(copyFileBytes(c.text));
