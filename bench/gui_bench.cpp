@@ -139,6 +139,22 @@ void runWindowBenchmark(const std::vector<Sample>& samples)
                                            handled([&] { selectRow(window.lstGrupos, rows / 2); });
                                        },
                                        [&] { handled([&] { window.cmbRemoverGrupo->click(); }); }));
+
+        // Taking the removal back, and making it again, the lists shown anew each time.
+        const auto removeGroup = [&] {
+            load();
+            handled([&] { selectRow(window.lstGrupos, rows / 2); });
+            handled([&] { window.cmbRemoverGrupo->click(); });
+        };
+        printRow("undo a removed group",
+                 medianMs(kRuns, removeGroup, [&] { handled([&] { window.menDesfazer->trigger(); }); }));
+        printRow("redo a removed group", medianMs(
+                                             kRuns,
+                                             [&] {
+                                                 removeGroup();
+                                                 handled([&] { window.menDesfazer->trigger(); });
+                                             },
+                                             [&] { handled([&] { window.menRefazer->trigger(); }); }));
     }
 }
 
@@ -165,6 +181,12 @@ void runDialogBenchmark(const QString& folder)
                                              },
                                              [&] { handled([&] { import->cmbAdicionar->click(); }); }));
     import.reset();
+    printRow("undo the import of 32767", medianMs(
+                                             kRuns, [&] { handled([&] { window->menRefazer->trigger(); }); },
+                                             [&] { handled([&] { window->menDesfazer->trigger(); }); }));
+    printRow("redo the import of 32767", medianMs(
+                                             kRuns, [&] { handled([&] { window->menDesfazer->trigger(); }); },
+                                             [&] { handled([&] { window->menRefazer->trigger(); }); }));
 
     // One entry more for a group of 32766 whose entries are listed, from
     // pressing Adicionar in the window's own dialog to the row shown.

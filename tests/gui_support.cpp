@@ -10,13 +10,55 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<std::size_t> g_largestAllocation = SIZE_MAX;
+
+}  // namespace
+
+#ifndef __SANITIZE_ADDRESS__
+void* operator new(std::size_t size)
+{
+    if (size > g_largestAllocation)
+        throw std::bad_alloc();
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+#endif
 
 namespace gui_testing {
+
+ScopedAllocationLimit::ScopedAllocationLimit(std::size_t bytes)
+{
+    g_largestAllocation = bytes;
+}
+
+ScopedAllocationLimit::~ScopedAllocationLimit()
+{
+    g_largestAllocation = SIZE_MAX;
+}
+
 namespace {
 
 // Closes a modal window whatever it offers: a message box without an Escape
@@ -134,19 +176,29 @@ void enterText(QWidget* field, const QString& text)
     }
 }
 
-ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool confirm)
+ModalScript::Step answerInputBox(SeenInputBox& seen, const std::optional<QString>& text, bool confirm)
 {
     return [&seen, text, confirm](QWidget* modal) {
         auto* box = qobject_cast<QInputDialog*>(modal);
-        auto* field = modal->findChild<QLineEdit*>();
         auto* buttons = modal->findChild<QDialogButtonBox*>();
+        QWidget* field = modal->findChild<QLineEdit*>();
+        auto* lines = modal->findChild<QPlainTextEdit*>();
+        if (lines && lines->isVisible())
+            field = lines;
         if (!box || !field || !buttons) {
-            modal->close();
+            ADD_FAILURE() << "not an input box: " << modal->windowTitle().toStdString();
+            dismiss(modal);
             return;
         }
-        seen = {box->windowTitle(), box->labelText(), field->text()};
-        field->selectAll();
-        enterText(field, text);
+        seen = {box->windowTitle(), box->labelText(),
+                field == lines ? lines->toPlainText().remove(u'\n') : box->textValue()};
+        if (text) {
+            if (field == lines)
+                lines->selectAll();
+            else
+                qobject_cast<QLineEdit*>(field)->selectAll();
+            enterText(field, *text);
+        }
         QTest::mouseClick(buttons->button(confirm ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel), Qt::LeftButton);
     };
 }

@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 class QAbstractItemView;
 class QMainWindow;
@@ -52,13 +53,15 @@ void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QStrin
 // the dialog when `path` is empty. Records the dialog's name filters.
 ModalScript::Step answerFileDialog(const QString& path, QStringList* nameFilters = nullptr);
 
-// Replaces the text of an input box, then presses OK or Cancel.
+// Replaces the text of an input box (unless `text` is nothing), then presses
+// OK or Cancel. A long text is shown in lines: what the box holds is that text
+// without the line breaks.
 struct SeenInputBox {
     QString title;
     QString prompt;
     QString prefilled;
 };
-ModalScript::Step answerInputBox(SeenInputBox& seen, const QString& text, bool confirm);
+ModalScript::Step answerInputBox(SeenInputBox& seen, const std::optional<QString>& text, bool confirm);
 
 // Replaces the selection of a text field by `text`: typed when the keyboard
 // can type it, pasted otherwise (line breaks, other scripts), deleted when empty.
@@ -101,6 +104,18 @@ void clickRow(QAbstractItemView* list, int row);
 // Whether any pixel of the widget as drawn has exactly this colour.
 bool showsColour(QWidget* widget, const QColor& colour);
 void doubleClickRow(QAbstractItemView* list, int row);
+
+// Runs out of memory on demand: while one lives, every allocation through
+// operator new larger than `bytes` throws std::bad_alloc, as a full address
+// space would, and the smaller ones a message box needs still succeed. Not in
+// a build under AddressSanitizer, which has an allocator of its own.
+class ScopedAllocationLimit {
+public:
+    explicit ScopedAllocationLimit(std::size_t bytes);
+    ~ScopedAllocationLimit();
+    ScopedAllocationLimit(const ScopedAllocationLimit&) = delete;
+    ScopedAllocationLimit& operator=(const ScopedAllocationLimit&) = delete;
+};
 
 using test_files::contentOf;
 using test_files::writeFile;

@@ -1,12 +1,22 @@
 #include "app/command_line.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
 
 namespace {
+
+const char* const kUsage = "Uso: planora [opções] [arquivo]\n"
+                           "Editor do fs9.cfg, o arquivo de configuração do Microsoft Flight Simulator 2004.\n"
+                           "\n"
+                           "Opções:\n"
+                           "  -h, --help     Mostra esta ajuda.\n"
+                           "  -v, --version  Mostra a versão do programa.\n"
+                           "\n"
+                           "Argumentos:\n"
+                           "  arquivo        O arquivo .cfg a abrir ao iniciar.\n";
 
 void print(FILE* stream, const QString& text)
 {
@@ -14,33 +24,46 @@ void print(FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
+CommandLine wrongCall(const QString& why)
+{
+    print(stderr, why + u'\n' + QString::fromUtf8(kUsage));
+    return {2, {}, {}};
+}
+
 }  // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments)
+CommandLine parseCommandLine(const QByteArrayList& arguments)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Editor do fs9.cfg, o arquivo de configuração do Microsoft Flight Simulator 2004."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("arquivo"), QStringLiteral("O arquivo .cfg a abrir ao iniciar."),
-                                 QStringLiteral("[arquivo]"));
-
-    if (!parser.parse(arguments) || parser.positionalArguments().size() > 1) {
-        const QString why = parser.errorText().isEmpty() ? QStringLiteral("Só um arquivo pode ser aberto.")
-                                                         : parser.errorText();
-        print(stderr, why + u'\n' + parser.helpText());
-        return {2, {}};
+    std::optional<QByteArray> file;
+    bool optionsEnd = false;
+    for (const QByteArray& argument : arguments.mid(1)) {
+        if (!optionsEnd && argument.startsWith('-') && argument.size() > 1) {
+            if (argument == "--") {
+                optionsEnd = true;
+            } else if (argument == "-h" || argument == "--help") {
+                print(stdout, QString::fromUtf8(kUsage));
+                return {0, {}, {}};
+            } else if (argument == "-v" || argument == "--version") {
+                print(stdout,
+                      QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
+                return {0, {}, {}};
+            } else {
+                return wrongCall(QStringLiteral("Opção desconhecida: %1").arg(QFile::decodeName(argument)));
+            }
+        } else if (file) {
+            return wrongCall(QStringLiteral("Só um arquivo pode ser aberto."));
+        } else if (argument.isEmpty()) {
+            return wrongCall(QStringLiteral("O nome do arquivo está vazio."));
+        } else {
+            file = argument;
+        }
     }
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        print(stdout, parser.helpText());
-        return {0, {}};
-    }
-    if (parser.isSet(version)) {
-        print(stdout, QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
-        return {0, {}};
-    }
-    if (parser.positionalArguments().isEmpty())
+    if (!file)
         return {};
-    return {std::nullopt, QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath()};
+    // A name the system's encoding cannot read would open another file, or none.
+    const QString name = QFile::decodeName(*file);
+    const QString absolute = QFileInfo(name).absoluteFilePath();
+    if (QFile::encodeName(name) != *file)
+        return {std::nullopt, absolute, QStringLiteral("O nome do arquivo não é válido na codificação do sistema.")};
+    return {std::nullopt, absolute, {}};
 }

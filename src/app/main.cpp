@@ -1,10 +1,12 @@
 #include "app/command_line.h"
 #include "app/qt_translations.h"
 #include "document/document_editor.h"
+#include "form_kit/messages.h"
 #include "form_kit/program_icon.h"
 #include "main_window/frm_main.h"
 
 #include <QApplication>
+#include <QByteArrayList>
 #include <QLocale>
 #include <QTimer>
 
@@ -14,12 +16,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(PLANORA_VERSION));
 
     // Read before the windows' application starts: help and the version need no display.
-    CommandLine commandLine;
-    {
-        QCoreApplication reader(argc, argv);
-        installQtTranslations(QLocale::system());
-        commandLine = parseCommandLine(QCoreApplication::arguments());
-    }
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(argv[i]);
+    const CommandLine commandLine = parseCommandLine(arguments);
     if (commandLine.exitCode)
         return *commandLine.exitCode;
 
@@ -31,7 +31,11 @@ int main(int argc, char** argv)
     frmMain window(document);
     window.show();
     // Opened once the window shows, so that a file that does not load is reported over it.
-    if (!commandLine.file.isEmpty())
+    if (!commandLine.fileError.isEmpty())
+        QTimer::singleShot(0, &window, [&] {
+            showFileFailure(&window, QStringLiteral("abrir"), commandLine.file, commandLine.fileError);
+        });
+    else if (!commandLine.file.isEmpty())
         QTimer::singleShot(0, &window, [&] { window.openPath(commandLine.file); });
     return QApplication::exec();
 }

@@ -34,7 +34,8 @@ frmConjunto::frmConjunto(QWidget* parent, modMain::DocumentEditor& document)
     setTabOrder(cmbAdicionar, cmbCancelar);
     txtSequencia->setFocus();
 
-    connect(cmbAdicionar, &QPushButton::clicked, this, &frmConjunto::importBlock);
+    connect(cmbAdicionar, &QPushButton::clicked, this,
+            [this] { reportingOutOfMemory(this, [this] { importBlock(); }); });
     connect(cmbCancelar, &QPushButton::clicked, this, &QDialog::reject);
 }
 

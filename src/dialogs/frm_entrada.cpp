@@ -37,7 +37,7 @@ frmEntrada::frmEntrada(QWidget* parent, modMain::DocumentEditor& document, std::
     setTabOrder(cmbAdicionar, cmbCancelar);
     txtParametro->setFocus();
 
-    connect(cmbAdicionar, &QPushButton::clicked, this, &frmEntrada::addEntry);
+    connect(cmbAdicionar, &QPushButton::clicked, this, [this] { reportingOutOfMemory(this, [this] { addEntry(); }); });
     connect(cmbCancelar, &QPushButton::clicked, this, &QDialog::reject);
 }
 

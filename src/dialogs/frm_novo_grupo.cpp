@@ -26,7 +26,7 @@ frmNovoGrupo::frmNovoGrupo(QWidget* parent, modMain::DocumentEditor& document,
     setTabOrder(cmbAdicionar, cmbCancel);
     txtGrupo->setFocus();
 
-    connect(cmbAdicionar, &QPushButton::clicked, this, &frmNovoGrupo::addGroup);
+    connect(cmbAdicionar, &QPushButton::clicked, this, [this] { reportingOutOfMemory(this, [this] { addGroup(); }); });
     connect(cmbCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -109,7 +109,15 @@ EditOutcome DocumentEditor::make(Plan&& plan)
         return planned.outcome;
     if (!apply(planned.change))
         return EditOutcome::OutOfMemory;
-    emit changed(planned.change, ChangeEvent::Done);
+    // Those that follow the document may run out of memory too: having put
+    // themselves right, they leave it to take the change back.
+    try {
+        emit changed(planned.change, ChangeEvent::Done);
+    } catch (const std::bad_alloc&) {
+        for (auto step = planned.change.steps.rbegin(); step != planned.change.steps.rend(); ++step)
+            revertStep(document_, *step);
+        return EditOutcome::OutOfMemory;
+    }
     return EditOutcome::Done;
 }
 

@@ -32,7 +32,10 @@ enum class EditOutcome { Done, NoTarget, FirstLineNotHeader, TooManyGroups, TooM
 
 // The one way into the document: every change is made whole or not at all,
 // reported once made, and can be undone and redone exactly, slot for slot.
-// Changes are undone in the reverse order they were made in.
+// Changes are undone in the reverse order they were made in. Running out of
+// memory changes nothing: neither here, nor where a report's receiver runs out
+// (it throws std::bad_alloc once it has put itself right, and the change is
+// taken back).
 class DocumentEditor : public QObject {
     Q_OBJECT
 

@@ -64,17 +64,31 @@ bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool y
 
 std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt, const QString& text)
 {
+    // A line edit lays out its whole text again at each blink of the cursor:
+    // a long text is shown in lines of its own, which a text box lays out only
+    // as they come into view. A text of one line has no line breaks of its own,
+    // so those are dropped again from the answer.
+    constexpr qsizetype kLongText = 10'000;
+    constexpr qsizetype kShownLine = 1'000;
+    const bool inLines = text.size() > kLongText;
     QInputDialog box(parent);
     box.setWindowTitle(title);
     box.setLabelText(prompt);
+    box.setOption(QInputDialog::UsePlainTextEditForTextInput, inLines);
     box.setInputMode(QInputDialog::TextInput);  // makes the line edit
     // A line edit cuts its text at 32767 characters unless told otherwise.
     if (auto* field = box.findChild<QLineEdit*>())
         field->setMaxLength(std::numeric_limits<int>::max());
-    box.setTextValue(text);
+    QString shown = text;
+    if (inLines) {
+        shown.clear();
+        for (qsizetype start = 0; start < text.size(); start += kShownLine)
+            shown += (start ? QStringLiteral("\n") : QString()) + text.mid(start, kShownLine);
+    }
+    box.setTextValue(shown);
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;
-    return box.textValue();
+    return inLines ? box.textValue().remove(u'\n') : box.textValue();
 }
 
 std::optional<std::string> acceptLineText(QWidget* parent, const QString& text)

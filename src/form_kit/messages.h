@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <new>
 #include <optional>
 #include <string>
 
@@ -44,3 +45,16 @@ std::optional<EncodedEntry> acceptEntry(QWidget* parent, const QString& name, co
 // Tells why the document refused a change; nothing for a change that was made
 // or that had nothing to act on.
 void showRefusal(QWidget* parent, modMain::EditOutcome outcome);
+
+// Runs a command of a window; running out of memory in it is told, and goes
+// no further (Qt's own code, between the window and the command, must not
+// see the exception).
+template <typename Command>
+void reportingOutOfMemory(QWidget* parent, Command&& command)
+{
+    try {
+        command();
+    } catch (const std::bad_alloc&) {
+        showRefusal(parent, modMain::EditOutcome::OutOfMemory);
+    }
+}

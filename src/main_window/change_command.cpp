@@ -1,19 +1,21 @@
 #include "main_window/change_command.h"
 
-ChangeCommand::ChangeCommand(modMain::DocumentEditor& document, modMain::Change change)
+ChangeCommand::ChangeCommand(modMain::DocumentEditor& document, modMain::Change change, const bool& quiet)
     : document_(document)
     , change_(std::move(change))
+    , quiet_(quiet)
 {
 }
 
 void ChangeCommand::undo()
 {
-    document_.undo(change_);
+    if (!quiet_)
+        document_.undo(change_);
 }
 
 void ChangeCommand::redo()
 {
-    if (made_) {
+    if (made_ || quiet_) {
         made_ = false;
         return;
     }

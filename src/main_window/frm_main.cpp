@@ -3,7 +3,9 @@
 #include "dialogs/frm_sobre.h"
 #include "form_kit/form_layout.h"
 #include "form_kit/frame_caption.h"
+#include "form_kit/messages.h"
 #include "form_kit/whole_text_tooltips.h"
+#include "main_window/fs9_path.h"
 #include "main_window/text_rows.h"
 
 #include <QFileDialog>
@@ -20,6 +22,8 @@
 #include <QTimer>
 #include <QUndoStack>
 
+#include <functional>
+
 namespace {
 
 // The design's client area below the menu bar, in twips.
@@ -27,12 +31,19 @@ constexpr QRect kClientArea = twips(0, 0, 9795, 7020);
 
 }  // namespace
 
+template <typename Command>
+auto frmMain::guarded(Command command)
+{
+    return [this, command] { reportingOutOfMemory(this, [&] { std::invoke(command, this); }); };
+}
+
 frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     : QMainWindow(parent)
     , document_(document)
     , groupRows_(new GroupRows(document.document(), this))
     , entryRows_(new EntryRows(document.document(), this))
     , history_(new QUndoStack(this))
+    , fs9Search_(defaultFS9File)
 {
     setObjectName(QStringLiteral("frmMain"));
     updateCaption();
@@ -167,8 +178,9 @@ void frmMain::bindCommands()
 {
     // A selection made by the program (a cleared list, a removed row) refreshes
     // too, so the entries shown always belong to the selected header.
-    connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this, &frmMain::refreshEntries);
-    connect(lstConteudo, &QTableView::doubleClicked, this, &frmMain::editSelectedValue);
+    connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection&, const QItemSelection& deselected) { followSelection(deselected); });
+    connect(lstConteudo, &QTableView::doubleClicked, this, guarded(&frmMain::editSelectedValue));
     connect(&document_, &modMain::DocumentEditor::aboutToReplace, this, [this] {
         // The rows hold texts of the document being replaced: they go first.
         entryRows_->fill({});
@@ -186,10 +198,10 @@ void frmMain::bindCommands()
     connect(history_, &QUndoStack::canRedoChanged, menRefazer, &QAction::setEnabled);
     menDesfazer->setEnabled(false);
     menRefazer->setEnabled(false);
-    connect(menDesfazer, &QAction::triggered, history_, &QUndoStack::undo);
-    connect(menRefazer, &QAction::triggered, history_, &QUndoStack::redo);
-    connect(menLocalizar, &QAction::triggered, this, &frmMain::findEntry);
-    connect(menLocalizarProxima, &QAction::triggered, this, &frmMain::findNextEntry);
+    connect(menDesfazer, &QAction::triggered, this, guarded([](frmMain* window) { window->stepHistory(true); }));
+    connect(menRefazer, &QAction::triggered, this, guarded([](frmMain* window) { window->stepHistory(false); }));
+    connect(menLocalizar, &QAction::triggered, this, guarded(&frmMain::findEntry));
+    connect(menLocalizarProxima, &QAction::triggered, this, guarded(&frmMain::findNextEntry));
     // A session that ends asks too, and the user may keep it from ending.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
         if (!session.allowsInteraction())
@@ -201,20 +213,20 @@ void frmMain::bindCommands()
         session.release();
     });
 
-    connect(cmbNovoGrupo, &QPushButton::clicked, this, &frmMain::addGroup);
-    connect(cmbNovaEntrada, &QPushButton::clicked, this, &frmMain::addEntries);
-    connect(menSequencia, &QAction::triggered, this, &frmMain::importSequence);
-    connect(menSobre, &QAction::triggered, this, [this] { frmSobre(this).exec(); });
-    connect(cmbRemoverGrupo, &QPushButton::clicked, this, &frmMain::removeSelectedGroup);
-    connect(cmbRemover, &QPushButton::clicked, this, &frmMain::removeSelectedEntry);
+    connect(cmbNovoGrupo, &QPushButton::clicked, this, guarded(&frmMain::addGroup));
+    connect(cmbNovaEntrada, &QPushButton::clicked, this, guarded(&frmMain::addEntries));
+    connect(menSequencia, &QAction::triggered, this, guarded(&frmMain::importSequence));
+    connect(menSobre, &QAction::triggered, this, guarded([](frmMain* window) { frmSobre(window).exec(); }));
+    connect(cmbRemoverGrupo, &QPushButton::clicked, this, guarded(&frmMain::removeSelectedGroup));
+    connect(cmbRemover, &QPushButton::clicked, this, guarded(&frmMain::removeSelectedEntry));
 
-    connect(menProcurar, &QAction::triggered, this, &frmMain::locateFS9);
-    connect(menAbrir, &QAction::triggered, this, &frmMain::openFile);
-    connect(menSalvar, &QAction::triggered, this, &frmMain::saveFile);
-    connect(menSalvarComo, &QAction::triggered, this, &frmMain::saveFileAs);
-    connect(menSair, &QAction::triggered, this, &frmMain::exitProgram);
-    connect(menBackup, &QAction::triggered, this, &frmMain::backupFile);
-    connect(menExluir, &QAction::triggered, this, &frmMain::deleteFS9);
+    connect(menProcurar, &QAction::triggered, this, guarded(&frmMain::locateFS9));
+    connect(menAbrir, &QAction::triggered, this, guarded(&frmMain::openFile));
+    connect(menSalvar, &QAction::triggered, this, guarded(&frmMain::saveFile));
+    connect(menSalvarComo, &QAction::triggered, this, guarded(&frmMain::saveFileAs));
+    connect(menSair, &QAction::triggered, this, guarded(&frmMain::exitProgram));
+    connect(menBackup, &QAction::triggered, this, guarded(&frmMain::backupFile));
+    connect(menExluir, &QAction::triggered, this, guarded(&frmMain::deleteFS9));
 }
 
 void frmMain::bindKeys()
@@ -236,8 +248,8 @@ void frmMain::bindKeys()
     // Keys of one list: F2 and Enter edit the selected value, Delete removes as the buttons do.
     const auto onKeys = [this](QWidget* list, std::initializer_list<Qt::Key> listKeys, void (frmMain::*command)()) {
         for (const Qt::Key key : listKeys)
-            connect(new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut),
-                    &QShortcut::activated, this, command);
+            connect(new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
+                    this, guarded(command));
     };
     onKeys(lstConteudo, {Qt::Key_F2, Qt::Key_Return, Qt::Key_Enter}, &frmMain::editSelectedValue);
     onKeys(lstConteudo, {Qt::Key_Delete}, &frmMain::removeSelectedEntry);

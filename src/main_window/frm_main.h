@@ -5,12 +5,14 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 class EntryRows;
 class GroupRows;
 class QAction;
+class QItemSelection;
 class QFileDialog;
 class QGroupBox;
 class QListView;
@@ -37,6 +39,10 @@ public:
     void openPath(const QString& path);
 
     const QString& CurrentFile() const { return CurrentFile_; }
+
+    // How the simulator's file is looked for (defaultFS9File unless a test
+    // needs a search that stalls).
+    void setFS9Search(std::function<QString()> search) { fs9Search_ = std::move(search); }
 
     QGroupBox* Frame1;
     QListView* lstGrupos;
@@ -77,11 +83,21 @@ private:
     void bindCommands();
     void bindKeys();
 
+    // A command that runs out of memory is told so and changes nothing.
+    template <typename Command>
+    auto guarded(Command command);
+
     // The lists, following the document.
     void listLiveHeaders();
+    void followSelection(const QItemSelection& deselected);
     void followChange(const modMain::Change& change, modMain::ChangeEvent event);
+    void followDone(const modMain::Change& change);
     // After an undo or a redo, the lists as selecting the same header again would show them.
     void relistKeepingSelection();
+    // An undo (back) or a redo; when the lists cannot follow it, it is taken back.
+    void stepHistory(bool back);
+    // Takes the last change back, the document and the history, the lists left as they are.
+    void dropLastChange();
     // Shows the live entries of every live group carrying the selected header.
     void refreshEntries();
     // The selected group header, or the empty text when no row is selected.
@@ -109,7 +125,13 @@ private:
     void updateCaption();
     bool maySetDocumentAside();
 
-    // The simulator's own file.
+    // The simulator's own file: where the search found it, and whether it opens.
+    struct FoundFS9 {
+        QString path;
+        bool opens = false;
+    };
+    // Nothing when the user cancelled the search.
+    std::optional<FoundFS9> searchFS9();
     void locateFS9();
     void deleteFS9();
     void exitProgram();
@@ -121,23 +143,29 @@ private:
     bool saveFileAs();
     void backupFile();
     QString chooseFile(bool forSaving);
-    // The file as written, or nothing after telling the user why not.
-    std::optional<modMain::FileStamp> writeTo(const QString& path);
-    // Save and Save as write over the file last read or written only after
-    // asking, when another program has changed it since.
-    bool mayReplace(const QString& path);
-    bool saveKeepingBaseline(const QString& path);
+    // Writes the document to `path`, after asking, when that is the file last
+    // read or written (by whatever name), whether to write over another
+    // program's change to it. The record follows the file written when it
+    // becomes the current file or is the recorded one. True once written.
+    bool writeTo(const QString& path, bool becomesCurrent);
+    // Save and Save as: written, the changes are saved.
+    bool saveTo(const QString& path);
 
     modMain::DocumentEditor& document_;
     GroupRows* groupRows_;
     EntryRows* entryRows_;
     QUndoStack* history_;
     QString findText_;
+    std::function<QString()> fs9Search_;
     // The user has chosen to leave the unsaved changes behind (a session ending).
     bool leavingUnsaved_ = false;
+    // While set, the history moves without the document, and the lists ignore what they are told.
+    bool quiet_ = false;
+    bool historyStepFailed_ = false;
+    // While the program itself sets the lists, a new selection refreshes nothing.
+    bool relisting_ = false;
     QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.
-    QString baselinePath_;
-    modMain::FileStamp baseline_;
+    modMain::FileRecord record_;
 };

@@ -12,8 +12,6 @@
 #include <QListView>
 #include <QTableView>
 
-
-
 void frmMain::editSelectedValue()
 {
     const std::optional<int> row = selectedEntryRow();
@@ -25,20 +23,28 @@ void frmMain::editSelectedValue()
     std::optional<QString> typed = modMain::decodeText(entryRows_->text(*row, 1));
     std::optional<EncodedEntry> entry;
     do {
-        typed = askText(this, QStringLiteral("Planora"), QStringLiteral("Digite o novo valor para ") + shownName, *typed);
+        typed = askText(this, QStringLiteral("Planora"), QStringLiteral("Digite o novo valor para ") + shownName,
+                        *typed);
         if (!typed)
             return;
         entry = acceptEntry(this, shownName, *typed);
     } while (!entry);
 
-    if (const auto found = document_.document().firstLiveEntryNamed(selectedHeader(), name)) {
+    const auto found = document_.document().firstLiveEntryNamed(selectedHeader(), name);
+    if (found) {
         if (const modMain::EditOutcome outcome = document_.setValue(*found, entry->value);
             outcome != modMain::EditOutcome::Done) {
             showRefusal(this, outcome);
             return;
         }
     }
-    entryRows_->showValue(*row, std::move(entry->value));
+    try {
+        entryRows_->showValue(*row, std::move(entry->value));
+    } catch (const std::bad_alloc&) {
+        if (found)
+            dropLastChange();
+        throw;
+    }
 }
 
 void frmMain::removeSelectedEntry()

@@ -7,6 +7,7 @@
 #include "form_kit/messages.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,7 +21,9 @@ bool frmMain::AbrirFS9(const QString& path)
 {
     // Read into a document of its own: a file that does not load leaves the
     // one on screen untouched.
-    modMain::ReadResult read = modMain::readDocument(path);
+    // While another program finishes writing the file, the window goes on drawing itself.
+    modMain::ReadResult read = modMain::readDocument(
+        path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     if (!read.document) {
         showFileFailure(this, QStringLiteral("abrir"), path, read.error);
         return false;
@@ -29,15 +32,15 @@ bool frmMain::AbrirFS9(const QString& path)
     menSalvar->setEnabled(true);
     menBackup->setEnabled(true);
     CurrentFile_ = path;
-    baselinePath_ = path;
-    baseline_ = read.stamp;
+    record_ = std::move(read.record);
     updateCaption();
     return true;
 }
 
 void frmMain::updateCaption()
 {
-    const QString file = CurrentFile_.isEmpty() ? QString() : QStringLiteral(" - ") + QFileInfo(CurrentFile_).fileName();
+    const QString file = CurrentFile_.isEmpty() ? QString()
+                                                : QStringLiteral(" - ") + QFileInfo(CurrentFile_).fileName();
     setWindowTitle(QStringLiteral("Planora") + file + QStringLiteral("[*]"));
 }
 
@@ -80,39 +83,29 @@ QString frmMain::chooseFile(bool forSaving)
     return cmd->selectedFiles().constFirst();
 }
 
-std::optional<modMain::FileStamp> frmMain::writeTo(const QString& path)
+bool frmMain::writeTo(const QString& path, bool becomesCurrent)
 {
-    const modMain::SaveResult saved = modMain::saveDocument(document_.document(), path);
+    const modMain::OnDisk onDisk = modMain::compareWithDisk(record_, path);
+    if (onDisk == modMain::OnDisk::Changed &&
+        !askYesNo(this, QStringLiteral("Arquivo alterado"),
+                  QStringLiteral("O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
+                                 "Deseja substituí-lo mesmo assim?"),
+                  false))
+        return false;
+    modMain::SaveResult saved = modMain::saveDocument(document_.document(), path);
     if (!saved.saved) {
         showFileFailure(this, QStringLiteral("salvar"), path, saved.error);
-        return std::nullopt;
+        return false;
     }
-    return saved.stamp;
+    if (becomesCurrent || onDisk != modMain::OnDisk::Elsewhere)
+        record_ = std::move(saved.record);
+    return true;
 }
 
-bool frmMain::mayReplace(const QString& path)
+bool frmMain::saveTo(const QString& path)
 {
-    if (path != baselinePath_)
-        return true;
-    // A file that has gone meanwhile is simply written again.
-    const std::optional<modMain::FileStamp> now = modMain::fileStamp(path);
-    if (!now || *now == baseline_)
-        return true;
-    return askYesNo(this, QStringLiteral("Arquivo alterado"),
-                    QStringLiteral("O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
-                                   "Deseja substituí-lo mesmo assim?"),
-                    false);
-}
-
-bool frmMain::saveKeepingBaseline(const QString& path)
-{
-    if (!mayReplace(path))
+    if (!writeTo(path, true))
         return false;
-    const std::optional<modMain::FileStamp> written = writeTo(path);
-    if (!written)
-        return false;
-    baselinePath_ = path;
-    baseline_ = *written;
     history_->setClean();
     showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
     return true;
@@ -164,7 +157,7 @@ void frmMain::dropEvent(QDropEvent* event)
 
 bool frmMain::saveFile()
 {
-    return !CurrentFile_.isEmpty() && saveKeepingBaseline(CurrentFile_);
+    return !CurrentFile_.isEmpty() && saveTo(CurrentFile_);
 }
 
 bool frmMain::saveFileAs()
@@ -175,12 +168,12 @@ bool frmMain::saveFileAs()
     // Save writes where Save as wrote, and the caption says so, even when this write fails.
     CurrentFile_ = path;
     updateCaption();
-    return saveKeepingBaseline(path);
+    return saveTo(path);
 }
 
 void frmMain::backupFile()
 {
     const QString path = chooseFile(true);
-    if (!path.isEmpty() && writeTo(path))
+    if (!path.isEmpty() && writeTo(path, false))
         showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Backup salvo com sucesso!"));
 }

@@ -7,12 +7,70 @@
 #include "main_window/fs9_path.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QUndoStack>
+
+#include <mutex>
+#include <thread>
+
+std::optional<frmMain::FoundFS9> frmMain::searchFS9()
+{
+    // The search runs on a thread of its own, which a stalled file system may
+    // keep for as long as it stalls: the window never waits on it, and when
+    // the user cancels, what it finds later is dropped with it.
+    struct Search {
+        std::mutex lock;
+        std::optional<FoundFS9> found;
+    };
+    auto search = std::make_shared<Search>();
+    std::thread([search, look = fs9Search_] {
+        FoundFS9 found{look(), false};
+        found.opens = modMain::canOpenForReading(found.path);
+        const std::lock_guard guard(search->lock);
+        search->found = std::move(found);
+    }).detach();
+    const auto found = [search] {
+        const std::lock_guard guard(search->lock);
+        return search->found;
+    };
+
+    // Half a second without a word, the window drawing itself but taking no input.
+    QTimer poll;
+    poll.setInterval(10);
+    QEventLoop quiet;
+    connect(&poll, &QTimer::timeout, &quiet, [&] {
+        if (found())
+            quiet.quit();
+    });
+    QTimer::singleShot(500, &quiet, &QEventLoop::quit);
+    poll.start();
+    quiet.exec(QEventLoop::ExcludeUserInputEvents);
+    if (std::optional<FoundFS9> done = found())
+        return done;
+
+    // Then a box that says so and can end the command.
+    QProgressDialog progress(QStringLiteral("Procurando o fs9.cfg..."), QStringLiteral("Cancelar"), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("Planora"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    connect(&poll, &QTimer::timeout, &progress, [&] {
+        if (found())
+            progress.accept();
+    });
+    connect(&progress, &QProgressDialog::canceled, &progress, &QDialog::reject);
+    if (progress.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return found();
+}
 
 void frmMain::locateFS9()
 {
-    const QString path = defaultFS9File();
-    if (!modMain::canOpenForReading(path)) {
+    const std::optional<FoundFS9> found = searchFS9();
+    if (!found)
+        return;
+    const QString path = found->path;
+    if (!found->opens) {
         showInformation(this, QStringLiteral("FS9.cfg não encontrado"),
                         QStringLiteral("Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente "
                                        "através do menu Arquivo->Abrir..."));
@@ -24,7 +82,10 @@ void frmMain::locateFS9()
 
 void frmMain::deleteFS9()
 {
-    const QString path = defaultFS9File();
+    const std::optional<FoundFS9> found = searchFS9();
+    if (!found)
+        return;
+    const QString path = found->path;
     if (!askYesNo(this, QStringLiteral("Pergunta"), QStringLiteral("Tem certeza que deseja excluir o fs9.cfg?"), true,
                   QDir::toNativeSeparators(path)))
         return;
@@ -39,6 +100,7 @@ void frmMain::deleteFS9()
 void frmMain::exitProgram()
 {
     // With unsaved changes, closing asks about them, and nothing else.
-    if (!history_->isClean() || askYesNo(this, QStringLiteral("Confirmar saída"), QStringLiteral("Tem certeza que deseja sair?")))
+    if (!history_->isClean() ||
+        askYesNo(this, QStringLiteral("Confirmar saída"), QStringLiteral("Tem certeza que deseja sair?")))
         close();
 }

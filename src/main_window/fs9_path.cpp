@@ -32,8 +32,12 @@ namespace {
 
 QString loginName()
 {
-    if (const passwd* user = getpwuid(getuid()))
-        return QString::fromLocal8Bit(user->pw_name);
+    // The re-entrant form: the search may run on a thread of its own.
+    passwd user{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &user, buffer, sizeof buffer, &found) == 0 && found)
+        return QString::fromLocal8Bit(found->pw_name);
     return {};
 }
 
@@ -107,7 +111,7 @@ QStringList filesIn(const QString& prefix)
 {
     const QStringList users = userFolders(prefix);
     const QStringList fs9 = {QStringLiteral("Microsoft"), QStringLiteral("FS9"), QStringLiteral("fs9.cfg")};
-    // Anything but a folder counts: a pipe in the file's place is refused when it is read, not passed over.
+    // Anything but a folder counts, so that a pipe in the file's place is refused with its reason.
     const QDir::Filters file = QDir::Files | QDir::System;
     QStringList files;
     for (const QString& user : users) {
@@ -122,22 +126,33 @@ QStringList filesIn(const QString& prefix)
 QString defaultFS9File()
 {
     const QStringList prefixes = winePrefixes(qEnvironmentVariable("HOME"));
-    QString newest;
-    QDateTime newestTime;
-    for (qsizetype i = 0; i < prefixes.size(); ++i) {
-        const QStringList files = filesIn(prefixes[i]);
-        // The prefix the user chose wins; elsewhere the file the simulator wrote last.
-        if (i == 0 && !files.isEmpty() && qEnvironmentVariableIsSet("WINEPREFIX"))
-            return files.constFirst();
-        for (const QString& file : files) {
-            const QDateTime modified = QFileInfo(file).lastModified();
-            if (newest.isEmpty() || modified > newestTime) {
-                newest = file;
-                newestTime = modified;
+    QList<QStringList> found;
+    for (const QString& prefix : prefixes)
+        found.append(filesIn(prefix));
+    // A real file of that name wins over anything else (a pipe, a device),
+    // which is offered only where there is no file at all, to be refused with its reason.
+    for (const bool regularOnly : {true, false}) {
+        QString newest;
+        QDateTime newestTime;
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            QStringList files = found[i];
+            if (regularOnly)
+                files.removeIf([](const QString& file) { return !QFileInfo(file).isFile(); });
+            // The prefix the user chose wins; elsewhere the file the simulator wrote last.
+            if (i == 0 && !files.isEmpty() && qEnvironmentVariableIsSet("WINEPREFIX"))
+                return files.constFirst();
+            for (const QString& file : files) {
+                const QDateTime modified = QFileInfo(file).lastModified();
+                if (newest.isEmpty() || modified > newestTime) {
+                    newest = file;
+                    newestTime = modified;
+                }
             }
         }
+        if (!newest.isEmpty())
+            return newest;
     }
-    return newest;
+    return {};
 }
 
 QString FS9Path(int folder)

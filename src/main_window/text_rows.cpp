@@ -10,6 +10,14 @@ namespace {
 // shows the start of such a text and an ellipsis. The document keeps it whole.
 constexpr std::size_t kShownBytes = 1000;
 
+// Room for `more` rows, grown as push_back would; may throw, changing nothing.
+template <typename Row>
+void makeRoom(std::vector<Row>& rows, std::size_t more)
+{
+    if (rows.capacity() - rows.size() < more)
+        rows.reserve(std::max(rows.capacity() * 2, rows.size() + more));
+}
+
 QString shown(std::string_view text)
 {
     if (text.size() <= kShownBytes)
@@ -81,10 +89,13 @@ void GroupRows::fill(std::vector<modMain::TextRef> headers)
     endResetModel();
 }
 
-void GroupRows::append(modMain::TextRef header)
+void GroupRows::append(const std::vector<modMain::TextRef>& headers)
 {
-    beginInsertRows({}, count(), count());
-    headers_.push_back(header);
+    if (headers.empty())
+        return;
+    makeRoom(headers_, headers.size());
+    beginInsertRows({}, count(), count() + int(headers.size()) - 1);
+    headers_.insert(headers_.end(), headers.begin(), headers.end());
     endInsertRows();
 }
 
@@ -117,7 +128,8 @@ std::string_view EntryRows::text(int row, int column) const
 
 int EntryRows::rowOf(modMain::EntryPosition at) const
 {
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [at](const auto& entry) { return entry.at == at; });
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [at](const auto& entry) { return entry.at == at; });
     return found == entries_.end() ? -1 : int(found - entries_.begin());
 }
 
@@ -129,10 +141,13 @@ void EntryRows::fill(std::vector<modMain::LiveEntry> entries)
     endResetModel();
 }
 
-void EntryRows::append(const modMain::LiveEntry& entry)
+void EntryRows::append(const std::vector<modMain::LiveEntry>& entries)
 {
-    beginInsertRows({}, count(), count());
-    entries_.push_back(entry);
+    if (entries.empty())
+        return;
+    makeRoom(entries_, entries.size());
+    beginInsertRows({}, count(), count() + int(entries.size()) - 1);
+    entries_.insert(entries_.end(), entries.begin(), entries.end());
     endInsertRows();
 }
 

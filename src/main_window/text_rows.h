@@ -45,7 +45,8 @@ public:
 
     std::string_view text(int row, int column) const override;
     void fill(std::vector<modMain::TextRef> headers);
-    void append(modMain::TextRef header);
+    // All of them, or none when memory runs out.
+    void append(const std::vector<modMain::TextRef>& headers);
     void remove(int row);
 
 private:
@@ -65,7 +66,8 @@ public:
     int rowOf(modMain::EntryPosition at) const;
     using TextRows::rowOf;
     void fill(std::vector<modMain::LiveEntry> entries);
-    void append(const modMain::LiveEntry& entry);
+    // All of them, or none when memory runs out.
+    void append(const std::vector<modMain::LiveEntry>& entries);
     // The row shows this value until the rows are filled again, whether or not
     // the document took it.
     void showValue(int row, std::string value);

@@ -2,6 +2,7 @@
 #include "document/writer.h"
 
 #include "document_support.h"
+#include "test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +100,8 @@ TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
         std::string block;
         std::string saved;
     } cases[] = {
-        {"a name of the first group", "[a]\r\ny=novo\r\n", "[a]\r\nx=1\r\ny=novo\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"a name of the first group", "[a]\r\ny=novo\r\n",
+         "[a]\r\nx=1\r\ny=novo\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
         {"a name only a later group of the header has", "[a]\r\nw=9\r\n",
          "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=9\r\n"},
         {"a name twice: the first entry of it takes the last value", "[a]\r\nx=5\r\nx=6\r\n",
@@ -107,7 +109,8 @@ TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
         {"a new name twice: appended once, with the last value", "[a]\r\nn=1\r\n[b]\r\n[a]\r\nn=2\r\n",
          "[a]\r\nx=1\r\ny=2\r\nn=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
         {"a new group's name twice", "[novo]\r\nk=1\r\n[novo]\r\nk=2\r\n", file + "[novo]\r\nk=2\r\n"},
-        {"names are exact", "[b]\r\nZ=1\r\nz =2\r\n", "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\nZ=1\r\nz =2\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"names are exact", "[b]\r\nZ=1\r\nz =2\r\n",
+         "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\nZ=1\r\nz =2\r\n[a]\r\nx=4\r\nw=5\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -182,6 +185,25 @@ TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
         EXPECT_EQ(allSlots(editor.document()), before);
     }
 }
+
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer needs more address space than any such limit leaves
+TEST(DocumentEditor, RunningOutOfMemoryChangesNothing)
+{
+    // A block whose texts need more memory than is left, in a child process.
+    std::string block = "[a]\r\n";
+    for (int i = 0; i < 20000; ++i)
+        block += "nome" + std::to_string(i) + "=" + std::string(4000, 'v') + "\r\n";
+    DocumentEditor editor;
+    editor.replace(parsed(kFile));
+    const std::vector<std::string> before = allSlots(editor.document());
+    EXPECT_TRUE(test_files::holdsInChild([&] {
+        test_files::limit(RLIMIT_AS, test_files::addressSpaceInUse() + (48 << 20));
+        const EditOutcome outcome = editor.importBlock(block);
+        return outcome == EditOutcome::OutOfMemory && allSlots(editor.document()) == before &&
+               editor.importBlock("[a]\r\nz=1\r\n") == EditOutcome::Done;
+    }));
+}
+#endif
 
 }  // namespace
 }  // namespace modMain

@@ -1,8 +1,6 @@
 #include "window_fixture.h"
 
 #include <QAccessible>
-#include <QDialogButtonBox>
-#include <QLineEdit>
 
 using namespace gui_testing;
 
@@ -153,12 +151,7 @@ TEST_F(BrowsingTest, ShowsTextsOfMegabytesCutShortAndKeepsEveryByte)
     const SeenInputBox seen = editRow(0, QString(), false);
     EXPECT_EQ(seen.prefilled.size(), value.size());
     SeenInputBox unchanged;
-    ModalScript()
-        .then([&](QWidget* box) {
-            unchanged.prefilled = box->findChild<QLineEdit*>()->text();
-            QTest::mouseClick(box->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
-        })
-        .run([&] { doubleClickRow(entries, 0); });
+    ModalScript().then(answerInputBox(unchanged, std::nullopt, true)).run([&] { doubleClickRow(entries, 0); });
     EXPECT_EQ(unchanged.prefilled.size(), value.size());
     EXPECT_TRUE(saved() == file.toStdString());  // megabytes: not printed
 }

@@ -39,11 +39,12 @@ TEST_F(DesktopTest, TheCommandLineTakesOneFileHelpAndTheVersion)
         QString out;  // a part of standard output
         QString err;  // a part of standard error
     } cases[] = {
-        {{"--help"}, 0, "[arquivo]", ""},
+        {{"--help"}, 0, "Uso: planora [opções] [arquivo]\n", ""},
         {{"-h"}, 0, "O arquivo .cfg a abrir ao iniciar.", ""},
         {{"--version"}, 0, "Planora " PLANORA_VERSION "\n", ""},
-        {{"--nada"}, 2, "", "Unknown option 'nada'."},
-        {{"um.cfg", "dois.cfg"}, 2, "", "Só um arquivo pode ser aberto.\nUsage: "},
+        {{"--nada"}, 2, "", "Opção desconhecida: --nada\nUso: "},
+        {{"um.cfg", "dois.cfg"}, 2, "", "Só um arquivo pode ser aberto.\nUso: "},
+        {{""}, 2, "", "O nome do arquivo está vazio.\nUso: "},
     };
     for (const auto& c : cases) {
         QProcess planora;
@@ -58,12 +59,18 @@ TEST_F(DesktopTest, TheCommandLineTakesOneFileHelpAndTheVersion)
         EXPECT_EQ(planora.exitCode(), c.exitCode) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE(out.contains(c.out) && (c.out.isEmpty() || err.isEmpty())) << out.toStdString();
         EXPECT_TRUE(err.contains(c.err)) << err.toStdString();
+        EXPECT_FALSE((out + err).contains("Usage") || (out + err).contains("Options")) << "one language only";
     }
 
     const CommandLine none = parseCommandLine({"planora"});
     EXPECT_FALSE(none.exitCode);
     EXPECT_TRUE(none.file.isEmpty());
     EXPECT_EQ(parseCommandLine({"planora", "relativo.cfg"}).file, QDir::current().absoluteFilePath("relativo.cfg"));
+    EXPECT_TRUE(parseCommandLine({"planora", "--", "-traço.cfg"}).file.endsWith("/-traço.cfg"));
+    // A name the system's encoding cannot read is refused, never taken for another file.
+    const CommandLine badName = parseCommandLine({"planora", "ruim\xff.cfg"});
+    EXPECT_FALSE(badName.exitCode);
+    EXPECT_EQ(badName.fileError, "O nome do arquivo não é válido na codificação do sistema.");
 }
 
 TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)

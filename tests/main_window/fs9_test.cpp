@@ -85,6 +85,16 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
         EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found + "/../../.."));
     }
     EXPECT_EQ(FS9Path(5), QString());
+
+    // A pipe of that name in the chosen prefix never hides a real file in another.
+    const QString home = path("casa-pipe");
+    QDir().mkpath(home + "/escolhido" + roaming + "/Microsoft/FS9");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home + "/escolhido" + roaming + fs9).constData(), 0644), 0);
+    QDir().mkpath(home + "/.wine" + roaming + "/Microsoft/FS9");
+    writeFile(home + "/.wine" + roaming + fs9, "[g]\r\n");
+    const ScopedVariable pipeHome("HOME", QFile::encodeName(home));
+    const ScopedVariable pipePrefix("WINEPREFIX", QFile::encodeName(home + "/escolhido"));
+    EXPECT_EQ(defaultFS9File(), home + "/.wine" + roaming + fs9);
 }
 
 TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)

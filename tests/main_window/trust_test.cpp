@@ -1,0 +1,179 @@
+#include "window_fixture.h"
+
+#include "document/file_access.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QUndoStack>
+
+#include <future>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace gui_testing;
+
+namespace {
+
+const QByteArray kFile = "[um]\r\nx=1\r\n";
+
+}  // namespace
+
+class TrustTest : public WindowTest {};
+
+TEST_F(TrustTest, TheSearchForTheSimulatorsFileNeverHoldsTheWindow)
+{
+    writeFile(simulatorFile(), "[simulador]\r\n");
+    const QString mine = load(kFile);
+    // A search that stalls as a dead network share would, until the test ends.
+    std::promise<void> gate;
+    window->setFS9Search([stalled = gate.get_future().share()] {
+        stalled.wait();
+        return QString();
+    });
+    for (const char* item : {"menProcurar", "menExluir"}) {
+        SCOPED_TRACE(item);
+        QString text;
+        QString button;
+        ModalScript()
+            .then([&](QWidget* box) {
+                auto* progress = qobject_cast<QProgressDialog*>(box);
+                auto* cancel = box->findChild<QPushButton*>();
+                if (!progress || !cancel) {
+                    box->close();
+                    return;
+                }
+                text = progress->labelText();
+                button = cancel->text();
+                QTest::mouseClick(cancel, Qt::LeftButton);
+            })
+            .run([&] { chooseMenuItem(window.get(), item); });
+        EXPECT_EQ(text, "Procurando o fs9.cfg...");
+        EXPECT_EQ(button, "Cancelar");
+        // Cancelled: nothing changed, whatever the search is doing.
+        EXPECT_EQ(window->CurrentFile(), mine);
+        EXPECT_EQ(rowsOf(groups), QStringList{"[um]"});
+        EXPECT_TRUE(QFile::exists(simulatorFile()));
+    }
+    gate.set_value();  // the stalled searches end, and what they find is dropped
+}
+
+TEST_F(TrustTest, EveryCommandThatWritesTheLoadedFileAsksWhenAnotherProgramChangedIt)
+{
+    const QString question = "O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
+                             "Deseja substituí-lo mesmo assim?";
+    const QString link = path("atalho.cfg");
+    // Save as through another name of the file, and a backup onto it.
+    for (const auto& [item, target, done] : {std::tuple{"menSalvarComo", link, "Arquivo salvo com sucesso!"},
+                                             {"menBackup", path("fs9.cfg"), "Backup salvo com sucesso!"}}) {
+        SCOPED_TRACE(item);
+        const QString file = load(kFile);
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(file, link));
+        clickRow(groups, 0);
+        editRow(0, "meu");
+        // Another program's change of the same size, its modification time put back.
+        const struct stat before = test_files::statOf(file);
+        writeFile(file, "[UM]\r\nx=1\r\n");
+        const timespec times[] = {{0, UTIME_OMIT}, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+
+        // The file dialog asks about replacing the file, then the window about the other program's change.
+        EXPECT_EQ(choose(item, {QMessageBox::Yes, QMessageBox::No}, target).at(1).text, question);
+        EXPECT_EQ(contentOf(file), "[UM]\r\nx=1\r\n");
+        const std::vector<SeenMessage> seen = choose(item, {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok},
+                                                     target);
+        EXPECT_EQ(seen.at(2).text, done);
+        EXPECT_EQ(contentOf(file), "[um]\r\nx=meu\r\n");
+        // What was written is the file as last written: Save asks nothing more.
+        EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
+    }
+}
+
+TEST_F(TrustTest, ASaveBeyondTheFileSizeLimitFailsWithTheSystemsReason)
+{
+    const QByteArray big = "[g]\r\n" + QByteArray("nome=valor\r\n").repeated(30000);
+    const QString file = load(big);
+    // Files may not grow past 100 KB; the signal the system raises then would
+    // end a program that did not ignore it.
+    SeenMessage seen;
+    {
+        const test_files::ScopedLimit limit(RLIMIT_FSIZE, 100 * 1024);
+        ModalScript().then(pressInMessageBox(seen)).run([&] { chooseMenuItem(window.get(), "menSalvar"); });
+    }
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_TRUE(seen.text.endsWith(modMain::systemReason(EFBIG))) << seen.text.toStdString();
+    EXPECT_EQ(contentOf(file), big);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"fs9.cfg"});
+}
+
+#ifndef __SANITIZE_ADDRESS__  // runs out of memory through a replaced operator new
+TEST_F(TrustTest, RunningOutOfMemoryInACommandIsToldAndChangesNothing)
+{
+    // One header shared by thirty groups of 32767 entries (listing them takes
+    // some 20 MB), and "[y]", the last row.
+    const QString file = load(("[x]\r\n" + QByteArray("=\r\n").repeated(modMain::kMaxSlots)).repeated(30) +
+                              "[y]\r\nz=1\r\n");
+    const QByteArray onDisk = contentOf(file);
+    // Memory runs out from the moment the user's action starts our code (not
+    // Qt's: the text of a box is typed in before).
+    std::optional<ScopedAllocationLimit> outOfMemory;
+    const auto runOut = [&] { outOfMemory.emplace(32 << 10); };
+    const auto pressAdd = [&](QWidget* dialog) {
+        runOut();
+        QTest::mouseClick(child<QPushButton>(dialog, "cmbAdicionar"), Qt::LeftButton);
+        dialog->close();
+    };
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        std::function<void()> command;
+        std::vector<ModalScript::Step> answers;  // of what it opens before the message
+    } cases[] = {
+        {"selecting a header", [&] { clickRow(groups, 1); }, [&] { runOut(), clickRow(groups, 0); }, {}},
+        {"an undo that lists the header again",
+         [&] {
+             clickRow(groups, 0);
+             editRow(0, "novo");
+         },
+         [&] { runOut(), chooseMenuItem(window.get(), "menDesfazer"); },
+         {}},
+        {"a value edit", [&] { clickRow(groups, 30); }, [&] { doubleClickRow(entries, 0); }, {[&](QWidget* box) {
+             box->findChild<QLineEdit*>()->setText(QString(100'000, QChar(u'é')));
+             runOut();
+             qobject_cast<QDialog*>(box)->accept();
+         }}},
+        {"an import", [] {}, [&] { chooseMenuItem(window.get(), "menSequencia"); }, {[&](QWidget* dialog) {
+             child<QPlainTextEdit>(dialog, "txtSequencia")->setPlainText("[y]\n" + QString("k=v\n").repeated(20000));
+             pressAdd(dialog);
+         }}},
+        {"a new entry", [&] { clickRow(groups, 30); }, [&] { click("cmbNovaEntrada"); }, {[&](QWidget* dialog) {
+             // Each box holds 32767 characters: the two together are more than memory has left.
+             child<QLineEdit>(dialog, "txtParametro")->setText(QString(20'000, u'n'));
+             child<QLineEdit>(dialog, "txtValor")->setText(QString(20'000, u'v'));
+             pressAdd(dialog);
+         }}},
+        {"a save", [] {}, [&] { runOut(), chooseMenuItem(window.get(), "menSalvar"); }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.prepare();
+        const std::string document = saved();
+        const QStringList listed = rowsOf(entries) + selectedRowsOf(groups);
+        const bool mayUndo = enabled("menDesfazer");
+        SeenMessage seen;
+        ModalScript script;
+        for (const ModalScript::Step& answer : c.answers)
+            script.then(answer);
+        script.then(pressInMessageBox(seen)).run(c.command);
+        outOfMemory.reset();
+        expectMessage(seen, QMessageBox::Critical, "Erro", "Não há memória suficiente para concluir o comando.");
+        EXPECT_TRUE(saved() == document);  // megabytes: not printed
+        EXPECT_TRUE(rowsOf(entries) + selectedRowsOf(groups) == listed);
+        EXPECT_EQ(enabled("menDesfazer"), mayUndo);
+    }
+    EXPECT_EQ(contentOf(file), onDisk);
+}
+#endif
