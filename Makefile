@@ -9,7 +9,7 @@ FUZZ_SECONDS  ?= 600
 JOBS          ?= 2
 
 PACKAGES       := cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev \
-                  desktop-file-utils appstream
+                  desktop-file-utils appstream shared-mime-info libglib2.0-bin
 BENCH_PACKAGES := libinih-dev
 PACKAGE_PACKAGES := dpkg-dev lintian
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
@@ -28,9 +28,11 @@ define install_missing
 	fi
 endef
 
-.PHONY: run test bench fuzz package build sanitized deps
+.PHONY: run test bench fuzz package configure build sanitized deps
 
-run: build
+# Builds only what it runs; make test builds the rest.
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target planora
 	$(BUILD_DIR)/src/planora
 
 # Every test twice: in the plain build, and in one under AddressSanitizer and UBSan.
@@ -60,8 +62,10 @@ package: deps
 	cd $(PACKAGE_DIR) && cpack
 	lintian --fail-on error $(PACKAGE_DIR)/planora_*.deb
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DPLANORA_WERROR=ON
+
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 sanitized: deps

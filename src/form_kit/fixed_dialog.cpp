@@ -30,6 +30,12 @@ void FixedDialog::keyPressEvent(QKeyEvent* event)
     }
 }
 
+void FixedDialog::showEvent(QShowEvent* event)
+{
+    fitCaptions(this);
+    QDialog::showEvent(event);
+}
+
 QPushButton* FixedDialog::button(const char* name, const QString& caption, const QRect& geometry)
 {
     QPushButton* created = placed(new QPushButton(caption, this), name, geometry);

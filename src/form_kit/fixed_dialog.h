@@ -14,6 +14,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Its captions fitted to the desktop's font once its controls are all there.
+    void showEvent(QShowEvent* event) override;
 
     QPushButton* button(const char* name, const QString& caption, const QRect& geometry);
 };

@@ -30,3 +30,8 @@ QLabel* placedLabel(QWidget* parent, const char* name, const QString& text, cons
 // The design's rectangles were measured for a small 8-point font: where the
 // label's font needs more room, it shrinks until the whole text shows.
 void fitText(QLabel* label);
+
+// The same for every push button, frame caption and list heading of a window,
+// the design's positions and sizes kept: where the desktop's font is larger,
+// a caption takes a smaller size of that font until it shows whole.
+void fitCaptions(QWidget* window);

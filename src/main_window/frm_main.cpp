@@ -51,6 +51,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     buildControls();
+    fitCaptions(this);
     buildMenus();
     bindCommands();
     bindKeys();

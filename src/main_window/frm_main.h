@@ -157,6 +157,7 @@ private:
     QUndoStack* history_;
     QString findText_;
     std::function<QString()> fs9Search_;
+    bool fileDialogShown_ = false;
     // The user has chosen to leave the unsaved changes behind (a session ending).
     bool leavingUnsaved_ = false;
     // While set, the history moves without the document, and the lists ignore what they are told.

@@ -8,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -74,6 +75,12 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 QString frmMain::chooseFile(bool forSaving)
 {
+    // The first time, the dialog opens where the file Save writes lives, else
+    // at home; after that where it was left, with the name last chosen.
+    if (!fileDialogShown_) {
+        cmd->setDirectory(CurrentFile_.isEmpty() ? QDir::homePath() : QFileInfo(CurrentFile_).absolutePath());
+        fileDialogShown_ = true;
+    }
     cmd->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     cmd->setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // A name typed for saving without an extension gets ".cfg".

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -202,4 +203,33 @@ TEST_F(FileCommandsTest, AsksBeforeReplacingAFileAnotherProgramHasChanged)
     QFile::remove(file);
     expectSaved(choose("menSalvar", {QMessageBox::Ok}));
     EXPECT_EQ(contentOf(file), kFirst);
+}
+
+TEST_F(FileCommandsTest, TheFileDialogStartsWhereTheFileIs)
+{
+    // In a window with no file, at home; in one with a file, in its folder; then where it was left.
+    QDir().mkpath(path("voo"));
+    writeFile(path("voo/fs9.cfg"), kFirst);
+    modMain::DocumentEditor another;
+    frmMain withFile(another);
+    withFile.AbrirFS9(path("voo/fs9.cfg"));
+    const auto startsIn = [](frmMain* shown, const char* item, const QString& chosen) {
+        QString folderShown;
+        ModalScript()
+            .then([&](QWidget* dialog) {
+                folderShown = qobject_cast<QFileDialog*>(dialog)->directory().absolutePath();
+                answerFileDialog(chosen)(dialog);
+            })
+            .run([&] { chooseMenuItem(shown, item); });
+        return folderShown;
+    };
+    EXPECT_EQ(startsIn(window.get(), "menAbrir", QString()), QDir::homePath());
+    EXPECT_EQ(QDir::homePath(), folder.path());
+    withFile.show();
+    EXPECT_EQ(startsIn(&withFile, "menBackup", QString()), path("voo"));
+    QDir().mkpath(path("outra"));
+    writeFile(path("outra/b.cfg"), kSecond);
+    EXPECT_EQ(startsIn(&withFile, "menAbrir", path("outra/b.cfg")), path("voo"));
+    EXPECT_EQ(withFile.CurrentFile(), path("outra/b.cfg"));
+    EXPECT_EQ(startsIn(&withFile, "menAbrir", QString()), path("voo"));  // where it was left, not moved again
 }

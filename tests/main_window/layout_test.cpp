@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolTip>
@@ -137,4 +139,86 @@ TEST_F(WindowTest, ShowsTextsCutShortWholeInTheirTooltips)
     EXPECT_EQ(tooltipAt(groups, groups->model()->index(1, 0)), longHeader);
     EXPECT_EQ(tooltipAt(entries, entries->model()->index(0, 0)), QString());
     EXPECT_EQ(tooltipAt(entries, entries->model()->index(0, 1)), longValue);
+}
+
+namespace {
+
+// Whether `widget` draws `text` whole: the ink in `colour` spans the text's width.
+bool drawsWhole(QWidget* widget, const QString& text, const QFont& font, const QColor& colour)
+{
+    const QImage image = widget->grab().toImage();
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.red() > colour.red() / 2 && pixel.green() < 90 && pixel.blue() < 90) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return right - left + 1 >= QFontMetrics(font).boundingRect(text).width() - 2;
+}
+
+// The captions of the buttons, frames and list headings of `window` (not of
+// windows it keeps hidden) that are cut short.
+QStringList clippedCaptionsOf(QWidget* window)
+{
+    QStringList clipped;
+    for (auto* button : window->findChildren<QPushButton*>()) {
+        if (!button->isVisibleTo(window))
+            continue;
+        QPalette red = button->palette();
+        red.setColor(QPalette::ButtonText, Qt::red);
+        button->setPalette(red);
+        if (!drawsWhole(button, button->text(), button->font(), Qt::red))
+            clipped.append(button->text());
+    }
+    for (auto* frame : window->findChildren<QGroupBox*>()) {
+        if (frame->isVisibleTo(window) && !drawsWhole(frame, frame->title(), frame->font(), QColor(192, 0, 0)))
+            clipped.append(frame->title());
+    }
+    for (auto* header : window->findChildren<QHeaderView*>()) {
+        if (!header->isVisibleTo(window) || header->orientation() != Qt::Horizontal)
+            continue;
+        QPalette red = header->palette();
+        red.setColor(QPalette::ButtonText, Qt::red);
+        red.setColor(QPalette::WindowText, Qt::red);
+        header->setPalette(red);
+        for (int section = 0; section < header->count(); ++section) {
+            const QString text = header->model()->headerData(section, Qt::Horizontal).toString();
+            const int width = QFontMetrics(header->font()).horizontalAdvance(text);
+            if (width + 8 > header->sectionSize(section))
+                clipped.append(text);
+        }
+    }
+    return clipped;
+}
+
+}  // namespace
+
+TEST_F(WindowTest, EveryCaptionShowsWholeAtTheDesktopsFontSizes)
+{
+    const QFont desktop = QApplication::font();
+    for (const int points : {9, 10, 11}) {
+        SCOPED_TRACE(points);
+        QFont font = desktop;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        modMain::DocumentEditor another;
+        frmMain fresh(another);
+        fresh.show();
+        EXPECT_EQ(clippedCaptionsOf(&fresh), QStringList());
+        EXPECT_EQ(fresh.centralWidget()->size(), QSize(653, 468));  // the design's sizes kept
+        for (const char* button : {"cmbNovoGrupo", "cmbNovaEntrada"}) {
+            ModalScript()
+                .then([&](QWidget* dialog) {
+                    EXPECT_EQ(clippedCaptionsOf(dialog), QStringList()) << dialog->windowTitle().toStdString();
+                    dialog->close();
+                })
+                .run([&] { QTest::mouseClick(child<QPushButton>(&fresh, button), Qt::LeftButton); });
+        }
+    }
+    QApplication::setFont(desktop);
 }
