@@ -128,14 +128,15 @@ ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButt
     };
 }
 
-void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text)
+void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text,
+                   QMessageBox::StandardButton questionDefault)
 {
     EXPECT_EQ(seen.icon, icon) << text.toStdString();
     EXPECT_EQ(seen.title, title);
     EXPECT_EQ(seen.text, text);
     if (icon == QMessageBox::Question) {
         EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No) << text.toStdString();
-        EXPECT_EQ(seen.defaultButton, QMessageBox::Yes) << text.toStdString();
+        EXPECT_EQ(seen.defaultButton, questionDefault) << text.toStdString();
     } else {
         EXPECT_EQ(seen.buttons, QMessageBox::Ok) << text.toStdString();
     }
@@ -266,16 +267,18 @@ QStringList rowsOf(const QAbstractItemView* list)
     return rows;
 }
 
-bool showsColour(QWidget* widget, const QColor& colour)
+std::optional<std::pair<int, int>> inkColumns(QWidget* widget, const QColor& colour)
 {
     const QImage image = widget->grab().toImage();
+    std::optional<std::pair<int, int>> columns;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (image.pixelColor(x, y) == colour)
-                return true;
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.red() >= colour.red() / 2 && pixel.green() < 90 && pixel.blue() < 90)
+                columns = {std::min(x, columns ? columns->first : x), std::max(x, columns ? columns->second : x)};
         }
     }
-    return false;
+    return columns;
 }
 
 QStringList selectedRowsOf(const QAbstractItemView* list)

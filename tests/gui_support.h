@@ -46,8 +46,9 @@ struct SeenMessage {
 };
 ModalScript::Step pressInMessageBox(SeenMessage& seen, QMessageBox::StandardButton button = QMessageBox::Ok);
 
-// A question offers Yes and No with Yes the default; anything else offers OK alone.
-void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text);
+// A question offers Yes and No, with `questionDefault` the default; anything else offers OK alone.
+void expectMessage(const SeenMessage& seen, QMessageBox::Icon icon, const QString& title, const QString& text,
+                   QMessageBox::StandardButton questionDefault = QMessageBox::Yes);
 
 // Types `path` into a file dialog's name field and presses Enter, or cancels
 // the dialog when `path` is empty. Records the dialog's name filters.
@@ -101,8 +102,10 @@ T* child(QObject* parent, const char* name)
 QStringList rowsOf(const QAbstractItemView* list);          // the columns joined by "="
 QStringList selectedRowsOf(const QAbstractItemView* list);  // their first column
 void clickRow(QAbstractItemView* list, int row);
-// Whether any pixel of the widget as drawn has exactly this colour.
-bool showsColour(QWidget* widget, const QColor& colour);
+// The first and last columns in which `widget`, as drawn, has pixels of a
+// colour (antialiased edges count: as red as half of it, little green or
+// blue); nothing when it has none.
+std::optional<std::pair<int, int>> inkColumns(QWidget* widget, const QColor& colour);
 void doubleClickRow(QAbstractItemView* list, int row);
 
 // Runs out of memory on demand: while one lives, every allocation through

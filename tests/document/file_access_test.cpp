@@ -101,61 +101,6 @@ TEST(SafeSave, ReplacesTheFileInOneStepAndRoundTripsLargeContent)
     EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "link.cfg", "novo.cfg"}));
 }
 
-TEST(SafeSave, KeepsOwnerGroupAndEveryModeBitAndRefusesFilesNobodyMayWrite)
-{
-    QTemporaryDir folder;
-    const QString target = folder.filePath("fs9.cfg");
-    const bool root = ::geteuid() == 0;
-    const struct {
-        mode_t mode;
-        bool saves;
-    } cases[] = {
-        {0644, true},  {0640, true},  {0200, true},  {0464, true},  {0446, true},  {04755, true},
-        {02710, true}, {01666, true}, {07777, true}, {0444, false}, {0555, false}, {0, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << std::oct << c.mode);
-        writeFile(target, "antigo");
-        if (root) {  // before the mode: a change of owner clears set-user-ID and set-group-ID
-            ASSERT_EQ(::chown(nameOf(target).constData(), 1000, 1001), 0);
-        }
-        ASSERT_EQ(::chmod(nameOf(target).constData(), c.mode), 0);
-        const SaveResult result = saveDocument(parsed("[g]\r\n"), target);
-        EXPECT_EQ(result.saved, c.saves) << result.error.toStdString();
-        if (!c.saves) {
-            EXPECT_EQ(result.error.toStdString(), "O arquivo é somente leitura.");
-        }
-        EXPECT_EQ(contentOf(target), c.saves ? "[g]\r\n" : "antigo");
-        const struct stat after = statOf(target);
-        EXPECT_EQ(after.st_mode & 07777, c.mode);
-        if (root) {
-            EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(uid_t(1000), gid_t(1001)));
-        }
-        ASSERT_EQ(::chmod(nameOf(target).constData(), 0644), 0);
-        ASSERT_TRUE(QFile::remove(target));
-    }
-    EXPECT_TRUE(entriesOf(folder.path()).isEmpty());
-}
-
-TEST(SafeSave, AWriteFailingHalfWayLeavesTheTargetAsItWas)
-{
-    QTemporaryDir folder;
-    const QString target = folder.filePath("fs9.cfg");
-    const QByteArray original = "[original]\r\nx=1\r\n";
-    writeFile(target, original);
-    const Document document = largeDocument();
-
-    // A child process that may not write files larger than 100 KB: the save
-    // fails inside the temporary file, after its first pieces are written.
-    EXPECT_TRUE(test_files::holdsInChild([&] {
-        test_files::limit(RLIMIT_FSIZE, 100 * 1024);  // the signal it raises would end a program that did not ignore it
-        const SaveResult result = saveDocument(document, target);
-        return !result.saved && result.error == systemReason(EFBIG);
-    })) << "the save did not fail with the system's reason";
-    EXPECT_EQ(contentOf(target), original);
-    EXPECT_EQ(entriesOf(folder.path()), QStringList{"fs9.cfg"});
-}
-
 TEST(SafeSave, RefusesWhatIsNoFileToReplaceAndSaysWhy)
 {
     QTemporaryDir folder;
@@ -225,7 +170,7 @@ bool becomeNobody()
     return ::setgroups(1, groups) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
 }
 
-TEST(SafeSave, KeepsWhatTheFileHasAndRefusesAFileTheUserMayNotWrite)
+TEST(SafeSave, KeepsOwnerGroupModeAclsAndAttributesAndRefusesWhatTheUserMayNotWrite)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "gives files away and gives up root: needs root";
@@ -234,19 +179,36 @@ TEST(SafeSave, KeepsWhatTheFileHasAndRefusesAFileTheUserMayNotWrite)
     const QString target = folder.filePath("fs9.cfg");
     const QByteArray acl = aclOf(
         {{0x01, 6, 0}, {0x02, 6, 1001}, {0x04, 4, 0}, {0x08, 4, 2000}, {0x10, 6, 0}, {0x20, 4, 0}});
+    const QString readOnly = QStringLiteral("O arquivo é somente leitura.");
     const struct {
         const char* name;
         uid_t owner;
         gid_t group;
         mode_t mode;
-        bool asNobody;
-        QString error;  // empty: saved
+        bool asNobody = false;
+        bool withAcl = false;
+        QString error = {};  // empty: saved
     } cases[] = {
-        {"someone else's file, for a user who may write only the folder", 0, 0, 0644, true, systemReason(EACCES)},
-        {"a file of a group the user is in", 0, 100, 0664, true, {}},
-        {"the user's own file", 65534, 100, 0640, true, {}},
-        {"the user's own file of a group the user is not in", 65534, 0, 0660, true, {}},
-        {"a file with an ACL and an attribute of its own, saved by root", 0, 0, 0664, false, {}},
+        // Every mode bit, set-user-ID and set-group-ID too, which a change of owner clears.
+        {"0644", 1000, 1001, 0644},
+        {"0640", 1000, 1001, 0640},
+        {"0200", 1000, 1001, 0200},
+        {"0464", 1000, 1001, 0464},
+        {"0446", 1000, 1001, 0446},
+        {"04755", 1000, 1001, 04755},
+        {"02710", 1000, 1001, 02710},
+        {"01666", 1000, 1001, 01666},
+        {"07777", 1000, 1001, 07777},
+        // Nobody may write these: refused, root too.
+        {"0444", 1000, 1001, 0444, false, false, readOnly},
+        {"0555", 1000, 1001, 0555, false, false, readOnly},
+        {"0000", 1000, 1001, 0, false, false, readOnly},
+        {"someone else's file, for a user who may write only the folder", 0, 0, 0644, true, false,
+         systemReason(EACCES)},
+        {"a file of a group the user is in", 0, 100, 0664, true},
+        {"the user's own file", 65534, 100, 0640, true},
+        {"the user's own file of a group the user is not in", 65534, 0, 0660, true},
+        {"a file with an ACL, saved by root", 0, 0, 0664, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,8 +216,7 @@ TEST(SafeSave, KeepsWhatTheFileHasAndRefusesAFileTheUserMayNotWrite)
         ASSERT_EQ(::chown(nameOf(target).constData(), c.owner, c.group), 0);
         ASSERT_EQ(::chmod(nameOf(target).constData(), c.mode), 0);
         ASSERT_EQ(::setxattr(nameOf(target).constData(), "user.note", "nota", 4, 0), 0);
-        const bool hasAcl = !c.asNobody;
-        if (hasAcl) {
+        if (c.withAcl) {
             ASSERT_EQ(::setxattr(nameOf(target).constData(), "system.posix_acl_access", acl.constData(),
                                  std::size_t(acl.size()), 0),
                       0);
@@ -272,8 +233,9 @@ TEST(SafeSave, KeepsWhatTheFileHasAndRefusesAFileTheUserMayNotWrite)
         EXPECT_EQ(std::tuple(after.st_uid, after.st_gid, after.st_mode), std::tuple(c.owner, c.group, before.st_mode));
         EXPECT_EQ(attributeOf(target, "user.note"), "nota");
         EXPECT_EQ(attributeOf(target, "system.posix_acl_access"), aclBefore);
-        EXPECT_EQ(aclBefore.size(), hasAcl ? acl.size() : 6);
+        EXPECT_EQ(aclBefore.size(), c.withAcl ? acl.size() : 6);
         EXPECT_EQ(entriesOf(folder.path()), QStringList{"fs9.cfg"});
+        ASSERT_EQ(::chmod(nameOf(target).constData(), 0644), 0);
         ASSERT_TRUE(QFile::remove(target));
     }
 
@@ -285,6 +247,28 @@ TEST(SafeSave, KeepsWhatTheFileHasAndRefusesAFileTheUserMayNotWrite)
     EXPECT_EQ(contentOf(otherName), "[g]\r\n");
     EXPECT_EQ(statOf(target).st_nlink, 2u);
     EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
+}
+
+// A system call that fails with EIO, whatever its arguments.
+template <typename Result, typename... Arguments>
+Result failing(Arguments...)
+{
+    errno = EIO;
+    return Result(-1);
+}
+
+template <typename Result, typename... Arguments>
+void fail(Result (*&call)(Arguments...))
+{
+    call = failing<Result, Arguments...>;
+}
+
+// The same, the first time only.
+template <auto Call, typename... Arguments>
+int failingOnce(Arguments... arguments)
+{
+    static int calls = 0;
+    return calls++ == 0 ? failing<int>() : Call(arguments...);
 }
 
 TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
@@ -300,102 +284,22 @@ TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
         bool saves;      // by another way
         bool keepsCopy;  // the old content stays beside the file
     } cases[] = {
-        {"making the temporary file",
-         [](SystemCalls& c) {
-             c.mkostemp = [](char*, int) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, false, false},
-        {"writing",
-         [](SystemCalls& c) {
-             c.write = [](int, const void*, size_t) -> ssize_t {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, false, false},
-        {"flushing",
-         [](SystemCalls& c) {
-             c.fsync = [](int) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, false, false},
-        {"closing",
-         [](SystemCalls& c) {
-             c.close = [](int fd) {
-                 ::close(fd);
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, false, false},
-        {"renaming",
-         [](SystemCalls& c) {
-             c.rename = [](const char*, const char*) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, false, false},
-        {"giving the file its owner",
-         [](SystemCalls& c) {
-             c.fchown = [](int, uid_t, gid_t) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, true, false},
-        {"giving the file its mode",
-         [](SystemCalls& c) {
-             c.fchmod = [](int, mode_t) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, true, false},
-        {"copying an attribute",
-         [](SystemCalls& c) {
-             c.fsetxattr = [](int, const char*, const void*, size_t, int) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         false, true, false},
-        {"keeping the old content of a file written in place",
-         [](SystemCalls& c) {
-             c.mkostemp = [](char*, int) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         true, false, false},
-        {"reading the old content of a file written in place",
-         [](SystemCalls& c) {
-             c.pread = [](int, void*, size_t, off_t) -> ssize_t {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         true, false, false},
-        {"writing in place",
-         [](SystemCalls& c) {
-             static int calls = 0;
-             calls = 0;
-             c.ftruncate = [](int fd, off_t size) { return calls++ == 0 ? (errno = EIO, -1) : ::ftruncate(fd, size); };
-         },
-         true, false, false},
-        {"writing in place, and putting the old content back",
-         [](SystemCalls& c) {
-             c.ftruncate = [](int, off_t) {
-                 errno = EIO;
-                 return -1;
-             };
-         },
-         true, false, true},
+        {"making the temporary file", [](SystemCalls& c) { fail(c.mkostemp); }, false, false, false},
+        {"writing", [](SystemCalls& c) { fail(c.write); }, false, false, false},
+        {"flushing", [](SystemCalls& c) { fail(c.fsync); }, false, false, false},
+        {"closing", [](SystemCalls& c) { c.close = [](int fd) { return ::close(fd) + failing<int>(); }; }, false, false,
+         false},
+        {"renaming", [](SystemCalls& c) { fail(c.rename); }, false, false, false},
+        {"giving the file its owner", [](SystemCalls& c) { fail(c.fchown); }, false, true, false},
+        {"giving the file its mode", [](SystemCalls& c) { fail(c.fchmod); }, false, true, false},
+        {"copying an attribute", [](SystemCalls& c) { fail(c.fsetxattr); }, false, true, false},
+        {"keeping the old content of a file written in place", [](SystemCalls& c) { fail(c.mkostemp); }, true, false,
+         false},
+        {"reading the old content of a file written in place", [](SystemCalls& c) { fail(c.pread); }, true, false,
+         false},
+        {"writing in place", [](SystemCalls& c) { c.ftruncate = failingOnce<&::ftruncate>; }, true, false, false},
+        {"writing in place, and putting the old content back", [](SystemCalls& c) { fail(c.ftruncate); }, true, false,
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,13 +1,10 @@
 #include "window_fixture.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QTimer>
-
-#include <functional>
 
 #include <sys/stat.h>
 
@@ -144,65 +141,9 @@ TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
                       "\n\nNo such file or directory");
     EXPECT_EQ(window->CurrentFile(), missingFolder);
 
-    EXPECT_TRUE(choose("menBackup", {QMessageBox::Yes, QMessageBox::Ok}, file).at(1).text.endsWith("O arquivo é somente leitura."));
-}
-
-TEST_F(FileCommandsTest, AsksBeforeReplacingAFileAnotherProgramHasChanged)
-{
-    const QString question = "O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
-                             "Deseja substituí-lo mesmo assim?";
-    // Each way another program can leave the file: longer, rewritten at the same
-    // size (later), or replaced by another file of the same size and time.
-    const std::function<void(const QString&)> changes[] = {
-        [](const QString& file) { writeFile(file, kSecond + "[a mais]\r\n"); },
-        [](const QString& file) {
-            const QDateTime modified = QFileInfo(file).lastModified();
-            writeFile(file, "[UM]\r\nx=1\r\n");
-            QFile touched(file);
-            ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
-            touched.setFileTime(modified.addSecs(5), QFileDevice::FileModificationTime);
-        },
-        [this](const QString& file) {
-            writeFile(path("novo"), kFirst);
-            QFile copy(path("novo"));
-            ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
-            copy.setFileTime(QFileInfo(file).lastModified(), QFileDevice::FileModificationTime);
-            copy.close();
-            ASSERT_EQ(::rename(QFile::encodeName(path("novo")).constData(), QFile::encodeName(file).constData()), 0);
-        },
-    };
-    for (const auto& change : changes) {
-        SCOPED_TRACE(&change - changes);
-        const QString file = load(kFirst);
-        editFirstValue("meu");
-        change(file);
-        const QByteArray theirs = contentOf(file);
-
-        const SeenMessage refused = choose("menSalvar", {QMessageBox::No}).at(0);
-        EXPECT_EQ(refused.icon, QMessageBox::Question);
-        EXPECT_EQ(refused.title, "Arquivo alterado");
-        EXPECT_EQ(refused.text, question);
-        EXPECT_EQ(refused.buttons, QMessageBox::Yes | QMessageBox::No);
-        EXPECT_EQ(refused.defaultButton, QMessageBox::No);
-        EXPECT_EQ(contentOf(file), theirs);
-
-        // Backup to another file asks nothing; Save as onto the same file asks
-        // like Save, once the file dialog has asked about replacing it; Yes writes.
-        expectSaved(choose("menBackup", {QMessageBox::Ok}, path(QString("copia%1.cfg").arg(&change - changes))),
-                    "Backup salvo com sucesso!");
-        const std::vector<SeenMessage> seen =
-            choose("menSalvarComo", {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok}, file);
-        EXPECT_EQ(seen.at(1).text, question);
-        expectMessage(seen.at(2), QMessageBox::Information, "Salvo", "Arquivo salvo com sucesso!");
-        EXPECT_EQ(contentOf(file), "[um]\r\nx=meu\r\n");
-        expectSaved(choose("menSalvar", {QMessageBox::Ok}));  // what this window wrote is the new starting point
-    }
-
-    // A file that has gone meanwhile is simply written again.
-    const QString file = load(kFirst);
-    QFile::remove(file);
-    expectSaved(choose("menSalvar", {QMessageBox::Ok}));
-    EXPECT_EQ(contentOf(file), kFirst);
+    EXPECT_TRUE(choose("menBackup", {QMessageBox::Yes, QMessageBox::Ok}, file)
+                    .at(1)
+                    .text.endsWith("O arquivo é somente leitura."));
 }
 
 TEST_F(FileCommandsTest, TheFileDialogStartsWhereTheFileIs)

@@ -18,9 +18,9 @@ TEST_F(WindowTest, ShowsTheDesignsCaptions)
         auto* frame = child<QGroupBox>(window.get(), name);
         EXPECT_EQ(frame->title(), QString(caption));
         // Dark red on the caption only, so the frame's children keep the system colours.
-        EXPECT_TRUE(showsColour(frame, QColor(192, 0, 0))) << name;
+        EXPECT_TRUE(inkColumns(frame, QColor(192, 0, 0))) << name;
         for (auto* button : frame->findChildren<QPushButton*>())
-            EXPECT_FALSE(showsColour(button, QColor(192, 0, 0))) << button->objectName().toStdString();
+            EXPECT_FALSE(inkColumns(button, QColor(192, 0, 0))) << button->objectName().toStdString();
     }
     for (const auto& [name, caption] : {std::pair{"cmbNovoGrupo", "Adicionar Grupo"},
                                         {"cmbRemoverGrupo", "Remover Grupo"},
@@ -83,7 +83,8 @@ TEST_F(WindowTest, OffersTheMenusWithAccessKeysAndShortcuts)
             for (const QKeySequence& key : item->shortcuts())
                 keys.append(key.toString());
             seen.append(QStringLiteral("  ") + item->objectName() + u' ' + (item->isSeparator() ? "-" : item->text()) +
-                        (keys.isEmpty() ? "" : " [" + keys.join(", ") + "]") + (item->isEnabled() ? "" : " (disabled)"));
+                        (keys.isEmpty() ? "" : " [" + keys.join(", ") + "]") +
+                        (item->isEnabled() ? "" : " (disabled)"));
             EXPECT_FALSE(item->isCheckable()) << item->objectName().toStdString();
         }
     }
@@ -143,22 +144,11 @@ TEST_F(WindowTest, ShowsTextsCutShortWholeInTheirTooltips)
 
 namespace {
 
-// Whether `widget` draws `text` whole: the ink in `colour` spans the text's width.
+// Whether `widget` draws `text` whole: its ink spans the text's width.
 bool drawsWhole(QWidget* widget, const QString& text, const QFont& font, const QColor& colour)
 {
-    const QImage image = widget->grab().toImage();
-    int left = image.width();
-    int right = -1;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.red() > colour.red() / 2 && pixel.green() < 90 && pixel.blue() < 90) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-            }
-        }
-    }
-    return right - left + 1 >= QFontMetrics(font).boundingRect(text).width() - 2;
+    const auto columns = inkColumns(widget, colour);
+    return columns && columns->second - columns->first + 1 >= QFontMetrics(font).boundingRect(text).width() - 2;
 }
 
 // The captions of the buttons, frames and list headings of `window` (not of

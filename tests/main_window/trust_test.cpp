@@ -62,16 +62,24 @@ TEST_F(TrustTest, TheSearchForTheSimulatorsFileNeverHoldsTheWindow)
 
 TEST_F(TrustTest, EveryCommandThatWritesTheLoadedFileAsksWhenAnotherProgramChangedIt)
 {
-    const QString question = "O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
-                             "Deseja substituí-lo mesmo assim?";
+    const QString file = path("fs9.cfg");
     const QString link = path("atalho.cfg");
-    // Save as through another name of the file, and a backup onto it.
-    for (const auto& [item, target, done] : {std::tuple{"menSalvarComo", link, "Arquivo salvo com sucesso!"},
-                                             {"menBackup", path("fs9.cfg"), "Backup salvo com sucesso!"}}) {
-        SCOPED_TRACE(item);
-        const QString file = load(kFile);
-        QFile::remove(link);
-        ASSERT_TRUE(QFile::link(file, link));
+    ASSERT_TRUE(QFile::link(file, link));
+    // Save, Save as through another name of the file, and a backup onto it,
+    // the file dialog asking first about replacing the file.
+    const struct {
+        const char* item;
+        std::optional<QString> target;
+        std::vector<QMessageBox::StandardButton> replacing;
+        QString done;
+    } commands[] = {
+        {"menSalvar", std::nullopt, {}, "Arquivo salvo com sucesso!"},
+        {"menSalvarComo", link, {QMessageBox::Yes}, "Arquivo salvo com sucesso!"},
+        {"menBackup", file, {QMessageBox::Yes}, "Backup salvo com sucesso!"},
+    };
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.item);
+        load(kFile);
         clickRow(groups, 0);
         editRow(0, "meu");
         // Another program's change of the same size, its modification time put back.
@@ -80,16 +88,28 @@ TEST_F(TrustTest, EveryCommandThatWritesTheLoadedFileAsksWhenAnotherProgramChang
         const timespec times[] = {{0, UTIME_OMIT}, before.st_mtim};
         ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
 
-        // The file dialog asks about replacing the file, then the window about the other program's change.
-        EXPECT_EQ(choose(item, {QMessageBox::Yes, QMessageBox::No}, target).at(1).text, question);
+        std::vector<QMessageBox::StandardButton> answers = c.replacing;
+        answers.push_back(QMessageBox::No);
+        expectMessage(choose(c.item, answers, c.target).back(), QMessageBox::Question, "Arquivo alterado",
+                      "O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
+                      "Deseja substituí-lo mesmo assim?",
+                      QMessageBox::No);
         EXPECT_EQ(contentOf(file), "[UM]\r\nx=1\r\n");
-        const std::vector<SeenMessage> seen = choose(item, {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok},
-                                                     target);
-        EXPECT_EQ(seen.at(2).text, done);
+        answers.back() = QMessageBox::Yes;
+        answers.push_back(QMessageBox::Ok);
+        EXPECT_EQ(choose(c.item, answers, c.target).back().text, c.done);
         EXPECT_EQ(contentOf(file), "[um]\r\nx=meu\r\n");
         // What was written is the file as last written: Save asks nothing more.
         EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
     }
+
+    // A backup to another file asks nothing; a file that has gone is simply written again.
+    load(kFile);
+    writeFile(file, "[dois]\r\n");
+    EXPECT_EQ(choose("menBackup", {QMessageBox::Ok}, path("copia.cfg")).at(0).text, "Backup salvo com sucesso!");
+    QFile::remove(file);
+    EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
+    EXPECT_EQ(contentOf(file), kFile);
 }
 
 TEST_F(TrustTest, ASaveBeyondTheFileSizeLimitFailsWithTheSystemsReason)

@@ -130,7 +130,8 @@ TEST_F(UnsavedWorkTest, AsksBeforeUnsavedChangesGo)
          Then::Opens},
     };
     for (const auto& a : actions) {
-        for (const QMessageBox::StandardButton answer : {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel}) {
+        for (const QMessageBox::StandardButton answer :
+             {QMessageBox::Save, QMessageBox::Discard, QMessageBox::Cancel}) {
             SCOPED_TRACE(::testing::Message() << a.name << ", answered " << answer);
             window->show();
             window->activateWindow();
@@ -156,8 +157,8 @@ TEST_F(UnsavedWorkTest, AsksBeforeUnsavedChangesGo)
             EXPECT_EQ(question.buttons, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
             EXPECT_EQ(question.defaultButton, QMessageBox::Save);
             EXPECT_EQ(question.escapeButton, QMessageBox::Cancel);
-            EXPECT_EQ(contentOf(mine), answer == QMessageBox::Save ? "[a]\r\nx=alterado\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n"
-                                                                   : kFile);
+            EXPECT_EQ(contentOf(mine),
+                      answer == QMessageBox::Save ? "[a]\r\nx=alterado\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n" : kFile);
             const bool goesOn = answer != QMessageBox::Cancel;
             if (a.then == Then::Closes)
                 EXPECT_EQ(window->isVisible(), !goesOn);
@@ -195,7 +196,8 @@ TEST_F(UnsavedWorkTest, TheCaptionNamesTheFileSaveWritesAndMarksUnsavedChanges)
 
 TEST_F(UnsavedWorkTest, FindsEachEntryWhoseNameOrValueHoldsTheTextInTurn)
 {
-    load("[a]\r\nNome=1\r\nx=nomeado\r\n[b]\r\nz=3\r\n[a]\r\nNOME=4\r\n[c]\r\n\xC9" "cran=\xE9\r\n");
+    load("[a]\r\nNome=1\r\nx=nomeado\r\n[b]\r\nz=3\r\n[a]\r\nNOME=4\r\n[c]\r\n\xC9"
+         "cran=\xE9\r\n");
     const auto find = [&](const QString& text) {
         SeenInputBox box;
         ModalScript().then(answerInputBox(box, text, true)).run([&] { keys(QKeySequence(Qt::CTRL | Qt::Key_F)); });
@@ -216,10 +218,9 @@ TEST_F(UnsavedWorkTest, FindsEachEntryWhoseNameOrValueHoldsTheTextInTurn)
     for (const QString missing : {"nada", "日本"}) {
         SeenInputBox box;
         SeenMessage message;
-        ModalScript()
-            .then(answerInputBox(box, missing, true))
-            .then(pressInMessageBox(message))
-            .run([&] { chooseMenuItem(window.get(), "menLocalizar"); });
+        ModalScript().then(answerInputBox(box, missing, true)).then(pressInMessageBox(message)).run([&] {
+            chooseMenuItem(window.get(), "menLocalizar");
+        });
         expectMessage(message, QMessageBox::Information, "Localizar",
                       "Nenhum parâmetro ou valor contém \"" + missing + "\".");
         EXPECT_EQ(shown(), "[c] Écran");
@@ -254,8 +255,10 @@ TEST_F(UnsavedWorkTest, TheKeyboardReachesEveryCommand)
     ModalScript().then(answerFileDialog(QString(), &filters)).run([&] { keys(QKeySequence::Open); });
     EXPECT_EQ(filters, QStringList{"CFG Files (*.cfg)"});
     // Alt and a menu title's underlined letter open the menu.
-    for (const auto& [key, menu] : {std::pair{Qt::Key_A, "menArquivo"}, {Qt::Key_E, "menEditar"},
-                                    {Qt::Key_F, "menFerramentas"}, {Qt::Key_J, "menAjuda"}}) {
+    for (const auto& [key, menu] : {std::pair{Qt::Key_A, "menArquivo"},
+                                    {Qt::Key_E, "menEditar"},
+                                    {Qt::Key_F, "menFerramentas"},
+                                    {Qt::Key_J, "menAjuda"}}) {
         keys(QKeySequence(Qt::ALT | key));
         EXPECT_TRUE(QTest::qWaitFor([&] { return child<QMenu>(window.get(), menu)->isVisible(); })) << menu;
         child<QMenu>(window.get(), menu)->close();
