@@ -68,8 +68,10 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Lighter optimisation and line tables only: the second build compiles in half the time.
 sanitized: deps
-	cmake -S . -B $(SANITIZED_DIR) -DPLANORA_SANITIZE=ON -DPLANORA_WERROR=ON
+	cmake -S . -B $(SANITIZED_DIR) -DPLANORA_SANITIZE=ON -DPLANORA_WERROR=ON \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 	cmake --build $(SANITIZED_DIR) -j $(JOBS)
 
 deps:
