@@ -293,6 +293,8 @@ TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
         {"giving the file its owner", [](SystemCalls& c) { fail(c.fchown); }, false, true, false},
         {"giving the file its mode", [](SystemCalls& c) { fail(c.fchmod); }, false, true, false},
         {"copying an attribute", [](SystemCalls& c) { fail(c.fsetxattr); }, false, true, false},
+        {"listing the attributes to copy", [](SystemCalls& c) { fail(c.flistxattr); }, false, true, false},
+        {"opening the file to copy its attributes", [](SystemCalls& c) { fail(c.open); }, false, false, false},
         {"keeping the old content of a file written in place", [](SystemCalls& c) { fail(c.mkostemp); }, true, false,
          false},
         {"reading the old content of a file written in place", [](SystemCalls& c) { fail(c.pread); }, true, false,
@@ -328,13 +330,12 @@ TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
         }
         EXPECT_EQ(entries, expected);
     }
-    // A read that fails says why.
-    systemCalls().pread = [](int, void*, size_t, off_t) -> ssize_t {
-        errno = EIO;
-        return -1;
-    };
-    EXPECT_EQ(readRegularFile(target, Document::kMaxFileSize).error, systemReason(EIO));
-    systemCalls() = system;
+    // A read that fails says why, opening the file or reading it.
+    for (const auto breakCall : {+[](SystemCalls& c) { fail(c.open); }, +[](SystemCalls& c) { fail(c.pread); }}) {
+        breakCall(systemCalls());
+        EXPECT_EQ(readRegularFile(target, Document::kMaxFileSize).error, systemReason(EIO));
+        systemCalls() = system;
+    }
 }
 
 TEST(SafeSave, RemovesTheTemporaryFilesOfEarlierSavesOfTheFileCutShort)
