@@ -342,9 +342,9 @@ std::int64_t nowNs()
 FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const WhileWaiting& whileWaiting)
 {
     ReadLease lease(fd);
-    // A first read of a file written a moment ago, and the file as it stood then.
-    std::optional<FileBytes> earlier;
-    FileStamp earlierStamp;
+    // A file written a moment ago as a first read found it, its bytes' hash
+    // included; none yet while all zero (no file has inode 0).
+    FileStamp earlier;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
         // Another program writing the file: wait for it to close it.
         ReadLease::Taken taken = lease.take();
@@ -374,30 +374,26 @@ FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const
         const bool writtenMeanwhile = lease.broken();
         lease.release();
 
-        // Some files (those of /proc) report no size: only a change of it counts there.
-        const bool wholeAsItWas = stampOf(before, 0) == stampOf(after, 0) && !writtenMeanwhile &&
-                                  (size == 0 || bytes->size == size);
-        if (!wholeAsItWas) {
-            earlier.reset();
-            continue;
-        }
-        // A file that says nothing of its size (those of /proc) is made as it is read, by no other program.
+        // Some files (those of /proc) report no size: they are made as they are
+        // read, by no other program, and only a change of their size counts.
         const bool generated = size == 0 && bytes->size > 0;
-        const bool recent = !generated &&
-                            nowNs() - nanoseconds(after.st_mtim) < std::chrono::nanoseconds(kRecent).count();
-        // Read twice, the file is taken only when nothing about it moved in between.
-        const std::string_view content(bytes->data.get(), bytes->size);
-        const bool agrees = earlier && earlierStamp == stampOf(after, 0) &&
-                            std::string_view(earlier->data.get(), earlier->size) == content;
-        if (recent && !agrees) {
-            earlier = std::move(bytes);
-            earlierStamp = stampOf(after, 0);
-            pause(kSecondReadPause, whileWaiting);
+        if (stampOf(before, 0) != stampOf(after, 0) || writtenMeanwhile || (!generated && bytes->size != size)) {
+            earlier = {};
             continue;
         }
         ContentHash hash;
-        hash.add(content);
-        return {std::move(bytes), {target, stampOf(after, hash.value())}, {}};
+        hash.add({bytes->data.get(), bytes->size});
+        const FileStamp stamp = stampOf(after, hash.value());
+        // Read twice, a file written a moment ago is taken only when nothing about it moved in between.
+        const bool recent = !generated &&
+                            nowNs() - nanoseconds(after.st_mtim) < std::chrono::nanoseconds(kRecent).count();
+        if (recent && earlier != stamp) {
+            earlier = stamp;
+            bytes.reset();
+            pause(kSecondReadPause, whileWaiting);
+            continue;
+        }
+        return {std::move(bytes), {target, stamp}, {}};
     }
     return readFailure(changedWhileReadReason());
 }
