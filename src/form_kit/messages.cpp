@@ -24,14 +24,15 @@ QString visible(QString characters)
     return characters.replace(u'\r', QChar(0x240D)).replace(u'\n', QChar(0x240A));
 }
 
-std::optional<std::string> encodedUnless(QWidget* parent, const QString& text, const QString& refused)
+// Says which characters of a text the file cannot keep; true when there are none.
+bool acceptCharacters(QWidget* parent, const QString& refused)
 {
-    if (std::optional<std::string> bytes = modMain::encodeText(text); bytes && refused.isEmpty())
-        return bytes;
+    if (refused.isEmpty())
+        return true;
     showInformation(parent, QStringLiteral("Caractere inválido"),
                     QStringLiteral("O texto contém caracteres que não podem ser gravados no arquivo: ") +
                         visible(refused));
-    return std::nullopt;
+    return false;
 }
 
 }  // namespace
@@ -93,17 +94,21 @@ std::optional<QString> askText(QWidget* parent, const QString& title, const QStr
 
 std::optional<std::string> acceptLineText(QWidget* parent, const QString& text)
 {
-    return encodedUnless(parent, text, modMain::unwritableInLine(text));
+    if (!acceptCharacters(parent, modMain::unwritableInLine(text)))
+        return std::nullopt;
+    return modMain::encodeText(text);
 }
 
 std::optional<std::string> acceptBlockText(QWidget* parent, const QString& text)
 {
-    return encodedUnless(parent, text, modMain::unencodableCharacters(text));
+    if (!acceptCharacters(parent, modMain::unencodableCharacters(text)))
+        return std::nullopt;
+    return modMain::encodeText(text);
 }
 
 std::optional<EncodedEntry> acceptEntry(QWidget* parent, const QString& name, const QString& value)
 {
-    if (!acceptLineText(parent, name + value))
+    if (!acceptCharacters(parent, modMain::unwritableInLine(name + value)))
         return std::nullopt;
     std::optional<std::string> nameBytes = modMain::encodeText(name);
     std::optional<std::string> valueBytes = modMain::encodeText(value);

@@ -10,14 +10,6 @@ namespace {
 // shows the start of such a text and an ellipsis. The document keeps it whole.
 constexpr std::size_t kShownBytes = 1000;
 
-// Room for `more` rows, grown as push_back would; may throw, changing nothing.
-template <typename Row>
-void makeRoom(std::vector<Row>& rows, std::size_t more)
-{
-    if (rows.capacity() - rows.size() < more)
-        rows.reserve(std::max(rows.capacity() * 2, rows.size() + more));
-}
-
 QString shown(std::string_view text)
 {
     if (text.size() <= kShownBytes)
@@ -32,6 +24,19 @@ TextRows::TextRows(const modMain::Document& document, QStringList headings, QObj
     , document_(document)
     , headings_(std::move(headings))
 {
+}
+
+template <typename Row>
+void TextRows::appendRows(std::vector<Row>& rows, const std::vector<Row>& more)
+{
+    if (more.empty())
+        return;
+    // Room first, grown as push_back would: what may throw comes before any row changes.
+    if (rows.capacity() - rows.size() < more.size())
+        rows.reserve(std::max(rows.capacity() * 2, rows.size() + more.size()));
+    beginInsertRows({}, count(), count() + int(more.size()) - 1);
+    rows.insert(rows.end(), more.begin(), more.end());
+    endInsertRows();
 }
 
 int TextRows::rowCount(const QModelIndex& parent) const
@@ -91,12 +96,7 @@ void GroupRows::fill(std::vector<modMain::TextRef> headers)
 
 void GroupRows::append(const std::vector<modMain::TextRef>& headers)
 {
-    if (headers.empty())
-        return;
-    makeRoom(headers_, headers.size());
-    beginInsertRows({}, count(), count() + int(headers.size()) - 1);
-    headers_.insert(headers_.end(), headers.begin(), headers.end());
-    endInsertRows();
+    appendRows(headers_, headers);
 }
 
 void GroupRows::remove(int row)
@@ -143,12 +143,7 @@ void EntryRows::fill(std::vector<modMain::LiveEntry> entries)
 
 void EntryRows::append(const std::vector<modMain::LiveEntry>& entries)
 {
-    if (entries.empty())
-        return;
-    makeRoom(entries_, entries.size());
-    beginInsertRows({}, count(), count() + int(entries.size()) - 1);
-    entries_.insert(entries_.end(), entries.begin(), entries.end());
-    endInsertRows();
+    appendRows(entries_, entries);
 }
 
 void EntryRows::showValue(int row, std::string value)

@@ -30,6 +30,10 @@ public:
 protected:
     TextRows(const modMain::Document& document, QStringList headings, QObject* parent);
 
+    // Appends all of `more` to `rows`, or none when memory runs out.
+    template <typename Row>
+    void appendRows(std::vector<Row>& rows, const std::vector<Row>& more);
+
     const modMain::Document& document_;
 
 private:
