@@ -9,11 +9,18 @@
 
 #include <cstdio>
 #include <functional>
+#include <ostream>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Qt's strings as text in the tests' messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // Files written and looked at by the tests, and checks run in a child process.
 namespace test_files {

@@ -7,6 +7,7 @@
 #include "main_window/frm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
@@ -63,6 +64,19 @@ protected:
         QTest::mouseClick(gui_testing::child<QPushButton>(window.get(), button), Qt::LeftButton);
     }
     bool enabled(const char* item) { return gui_testing::child<QAction>(window.get(), item)->isEnabled(); }
+
+    // Keys typed into the window, to `widget` when given, else wherever the
+    // keyboard is; the window made active first, as a closed modal window
+    // leaves it on a desktop.
+    void keys(const QKeySequence& sequence, QWidget* widget = nullptr)
+    {
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        if (widget)
+            widget->setFocus();
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keySequence(focused ? focused : window.get(), sequence);
+    }
 
     // Chooses a menu item and answers what it opens: the file dialog first when
     // `file` is given (an empty one cancels it), then each message box with the

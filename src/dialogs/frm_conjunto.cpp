@@ -1,6 +1,7 @@
 #include "dialogs/frm_conjunto.h"
 
 #include "document/document_editor.h"
+#include "document/reader.h"
 #include "form_kit/form_layout.h"
 #include "form_kit/frame_caption.h"
 #include "form_kit/messages.h"
@@ -47,8 +48,12 @@ void frmConjunto::importBlock()
     const std::optional<std::string> block = acceptBlockText(this, txtSequencia->toPlainText());
     if (!block)
         return;
-    const modMain::EditOutcome outcome = document_.importBlock(*block);
-    showRefusal(this, outcome);
-    if (outcome == modMain::EditOutcome::Done)
+    const modMain::ImportOutcome imported = document_.importBlock(*block);
+    if (imported.outcome == modMain::EditOutcome::UnreadableLine) {
+        showInformation(this, QStringLiteral("Linha inválida"), modMain::unreadableLineReason(imported.line));
+        return;
+    }
+    showRefusal(this, imported.outcome);
+    if (imported.outcome == modMain::EditOutcome::Done || imported.outcome == modMain::EditOutcome::Unchanged)
         accept();
 }

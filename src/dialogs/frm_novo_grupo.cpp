@@ -32,7 +32,10 @@ frmNovoGrupo::frmNovoGrupo(QWidget* parent, modMain::DocumentEditor& document,
 
 void frmNovoGrupo::addGroup()
 {
-    const std::optional<std::string> header = acceptLineText(this, u'[' + txtGrupo->text() + u']');
+    // A name typed with its brackets is the header itself.
+    const QString typed = txtGrupo->text();
+    const bool bracketed = typed.size() >= 2 && typed.startsWith(u'[') && typed.endsWith(u']');
+    const std::optional<std::string> header = acceptLineText(this, bracketed ? typed : u'[' + typed + u']');
     if (!header)
         return;
     // Compared with what the list shows, so a removed group's header is free again.

@@ -12,8 +12,9 @@ class DocumentEditor;
 class QGroupBox;
 class QLineEdit;
 
-// Adds one empty group whose header is the typed name in brackets, unless the
-// group list already shows that header (`isListed` tells).
+// Adds one empty group whose header is the typed name in brackets (or the
+// name itself, typed with its brackets), unless the group list already shows
+// that header (`isListed` tells).
 class frmNovoGrupo : public FixedDialog {
     Q_OBJECT
 

@@ -42,16 +42,6 @@ std::vector<std::int16_t> Document::findLiveGroups(std::string_view header) cons
     return found;
 }
 
-std::int16_t Document::findLiveEntry(int group, std::string_view name) const
-{
-    const GroupRecord& record = this->group(group);
-    for (std::size_t k = 0; k < record.Names.size(); ++k) {
-        if (record.EntryAlive[k] && text(record.Names[k]) == name)
-            return static_cast<std::int16_t>(k + 1);
-    }
-    return 0;
-}
-
 std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
 {
     const std::vector<std::int16_t> groups = findLiveGroups(header);
@@ -70,31 +60,12 @@ std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
     return entries;
 }
 
-std::optional<EntryPosition> Document::firstLiveEntryNamed(std::string_view header, std::string_view name) const
-{
-    for (const std::int16_t position : findLiveGroups(header)) {
-        if (const std::int16_t entry = findLiveEntry(position, name))
-            return EntryPosition{position, entry};
-    }
-    return std::nullopt;
-}
-
-std::int16_t Document::firstLiveGroup(std::string_view header) const
-{
-    for (std::size_t i = 0; i < Groups.size(); ++i) {
-        if (Groups[i].Alive && text(Groups[i].Header) == header)
-            return static_cast<std::int16_t>(i + 1);
-    }
-    return 0;
-}
-
 std::optional<EntryPosition> Document::nextLiveEntryContaining(std::string_view text,
                                                                std::optional<EntryPosition> after) const
 {
     const auto holds = [&](const GroupRecord& group, std::size_t k) {
-        return group.EntryAlive[k] &&
-               (containsIgnoringCase(this->text(group.Names[k]), text) ||
-                containsIgnoringCase(this->text(group.Values[k]), text));
+        return group.EntryAlive[k] && (containsIgnoringCase(this->text(group.Names[k]), text) ||
+                                       containsIgnoringCase(this->text(group.Values[k]), text));
     };
     // The entries after the start to the end, then from the first to the start itself.
     const EntryPosition start = after.value_or(EntryPosition{1, 0});
@@ -115,6 +86,17 @@ std::optional<EntryPosition> Document::nextLiveEntryContaining(std::string_view 
     if (const auto found = search(start, {GroupCount(), kMaxSlots}))
         return found;
     return search({1, 0}, start);
+}
+
+bool Document::isLiveGroup(int position) const
+{
+    return position >= 1 && position <= GroupCount() && group(position).Alive;
+}
+
+bool Document::isLive(EntryPosition at) const
+{
+    return isLiveGroup(at.group) && at.entry >= 1 && at.entry <= group(at.group).EntryCount() &&
+           group(at.group).EntryAlive[static_cast<std::size_t>(at.entry - 1)];
 }
 
 void Document::setValue(EntryPosition at, TextRef value)

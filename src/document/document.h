@@ -84,21 +84,18 @@ public:
 
     // Live groups whose header is exactly `header`, in ascending position.
     std::vector<std::int16_t> findLiveGroups(std::string_view header) const;
-    // The first live entry of the group named exactly `name`, or 0.
-    std::int16_t findLiveEntry(int group, std::string_view name) const;
 
-    // What the window asks of the document, by the texts its lists show.
     // The live entries of every live group carrying `header`, the groups in position order.
     std::vector<LiveEntry> liveEntriesOf(std::string_view header) const;
-    // The first of them named exactly `name`.
-    std::optional<EntryPosition> firstLiveEntryNamed(std::string_view header, std::string_view name) const;
-    // The first live group carrying `header`, or 0.
-    std::int16_t firstLiveGroup(std::string_view header) const;
     // The next live entry after `after` (from the first entry when there is
     // none), in position order and round once to the start, whose name or
     // value holds `text`, letter case aside.
     std::optional<EntryPosition> nextLiveEntryContaining(std::string_view text,
                                                          std::optional<EntryPosition> after) const;
+
+    // Whether the position names a live entry of a live group, or a live group.
+    bool isLive(EntryPosition at) const;
+    bool isLiveGroup(int position) const;
 
     void setValue(EntryPosition at, TextRef value);
     void removeGroup(int group) { this->group(group).Alive = false; }

@@ -97,18 +97,20 @@ bool DocumentEditor::apply(const Change& change)
 }
 
 template <typename Plan>
-EditOutcome DocumentEditor::make(Plan&& plan)
+ImportOutcome DocumentEditor::make(Plan&& plan)
 {
     PlannedChange planned;
     try {
         planned = plan();
     } catch (const std::bad_alloc&) {
-        return EditOutcome::OutOfMemory;
+        return {EditOutcome::OutOfMemory};
     }
+    if (planned.outcome == EditOutcome::Done && planned.change.steps.empty())
+        return {EditOutcome::Unchanged};
     if (planned.outcome != EditOutcome::Done)
-        return planned.outcome;
+        return {planned.outcome, planned.line};
     if (!apply(planned.change))
-        return EditOutcome::OutOfMemory;
+        return {EditOutcome::OutOfMemory};
     // Those that follow the document may run out of memory too: having put
     // themselves right, they leave it to take the change back.
     try {
@@ -116,9 +118,9 @@ EditOutcome DocumentEditor::make(Plan&& plan)
     } catch (const std::bad_alloc&) {
         for (auto step = planned.change.steps.rbegin(); step != planned.change.steps.rend(); ++step)
             revertStep(document_, *step);
-        return EditOutcome::OutOfMemory;
+        return {EditOutcome::OutOfMemory};
     }
-    return EditOutcome::Done;
+    return {EditOutcome::Done};
 }
 
 void DocumentEditor::undo(const Change& change)
@@ -139,60 +141,73 @@ EditOutcome DocumentEditor::redo(const Change& change)
 EditOutcome DocumentEditor::setValue(EntryPosition at, std::string_view value)
 {
     return make([&]() -> PlannedChange {
-        const TextRef replaced = document_.group(at.group).Values[index(at.entry)];
-        return {EditOutcome::Done,
-                {Change::Kind::SetValue, {{EditStep::Kind::SetValue, at, document_.store(value), replaced}}}};
-    });
+               if (!document_.isLive(at))
+                   return {EditOutcome::NoTarget, {}};
+               const TextRef replaced = document_.group(at.group).Values[index(at.entry)];
+               if (document_.text(replaced) == value)
+                   return {EditOutcome::Unchanged, {}};
+               return {EditOutcome::Done,
+                       {Change::Kind::SetValue, {{EditStep::Kind::SetValue, at, document_.store(value), replaced}}}};
+           })
+        .outcome;
 }
 
 EditOutcome DocumentEditor::addGroup(std::string_view header)
 {
     return make([&]() -> PlannedChange {
-        if (document_.GroupCount() >= kMaxSlots)
-            return {EditOutcome::TooManyGroups, {}};
-        const EntryPosition at{static_cast<std::int16_t>(document_.GroupCount() + 1), 0};
-        return {EditOutcome::Done,
-                {Change::Kind::AddGroup, {{EditStep::Kind::AppendGroup, at, document_.store(header), {}}}}};
-    });
+               if (document_.GroupCount() >= kMaxSlots)
+                   return {EditOutcome::TooManyGroups, {}};
+               const EntryPosition at{static_cast<std::int16_t>(document_.GroupCount() + 1), 0};
+               return {EditOutcome::Done,
+                       {Change::Kind::AddGroup, {{EditStep::Kind::AppendGroup, at, document_.store(header), {}}}}};
+           })
+        .outcome;
 }
 
 EditOutcome DocumentEditor::addEntry(std::string_view header, std::string_view name, std::string_view value)
 {
     return make([&]() -> PlannedChange {
-        const std::vector<std::int16_t> groups = document_.findLiveGroups(header);
-        if (groups.empty())
-            return {EditOutcome::NoTarget, {}};
-        if (std::any_of(groups.begin(), groups.end(),
-                        [&](int group) { return document_.group(group).EntryCount() >= kMaxSlots; }))
-            return {EditOutcome::TooManyEntries, {}};
-        Change change{Change::Kind::AddEntry, {}};
-        change.steps.reserve(groups.size());
-        const TextRef storedName = document_.store(name);
-        const TextRef storedValue = document_.store(value);
-        for (const std::int16_t group : groups) {
-            const EntryPosition at{group, static_cast<std::int16_t>(document_.group(group).EntryCount() + 1)};
-            change.steps.push_back({EditStep::Kind::AppendEntry, at, storedName, storedValue});
-        }
-        return {EditOutcome::Done, std::move(change)};
-    });
+               const std::vector<std::int16_t> groups = document_.findLiveGroups(header);
+               if (groups.empty())
+                   return {EditOutcome::NoTarget, {}};
+               if (std::any_of(groups.begin(), groups.end(),
+                               [&](int group) { return document_.group(group).EntryCount() >= kMaxSlots; }))
+                   return {EditOutcome::TooManyEntries, {}};
+               Change change{Change::Kind::AddEntry, {}};
+               change.steps.reserve(groups.size());
+               const TextRef storedName = document_.store(name);
+               const TextRef storedValue = document_.store(value);
+               for (const std::int16_t group : groups) {
+                   const EntryPosition at{group, static_cast<std::int16_t>(document_.group(group).EntryCount() + 1)};
+                   change.steps.push_back({EditStep::Kind::AppendEntry, at, storedName, storedValue});
+               }
+               return {EditOutcome::Done, std::move(change)};
+           })
+        .outcome;
 }
 
 EditOutcome DocumentEditor::removeEntry(EntryPosition at)
 {
     return make([&]() -> PlannedChange {
-        return {EditOutcome::Done, {Change::Kind::RemoveEntry, {{EditStep::Kind::RemoveEntry, at, {}, {}}}}};
-    });
+               if (!document_.isLive(at))
+                   return {EditOutcome::NoTarget, {}};
+               return {EditOutcome::Done, {Change::Kind::RemoveEntry, {{EditStep::Kind::RemoveEntry, at, {}, {}}}}};
+           })
+        .outcome;
 }
 
 EditOutcome DocumentEditor::removeGroup(int group)
 {
     return make([&]() -> PlannedChange {
-        const EntryPosition at{static_cast<std::int16_t>(group), 0};
-        return {EditOutcome::Done, {Change::Kind::RemoveGroup, {{EditStep::Kind::RemoveGroup, at, {}, {}}}}};
-    });
+               if (!document_.isLiveGroup(group))
+                   return {EditOutcome::NoTarget, {}};
+               const EntryPosition at{static_cast<std::int16_t>(group), 0};
+               return {EditOutcome::Done, {Change::Kind::RemoveGroup, {{EditStep::Kind::RemoveGroup, at, {}, {}}}}};
+           })
+        .outcome;
 }
 
-EditOutcome DocumentEditor::importBlock(std::string_view block)
+ImportOutcome DocumentEditor::importBlock(std::string_view block)
 {
     return make([&] { return planImport(document_, block); });
 }

@@ -27,8 +27,24 @@ struct Change {
 
 enum class ChangeEvent { Done, Undone, Redone };
 
-// What became of a change: made, or why nothing changed.
-enum class EditOutcome { Done, NoTarget, FirstLineNotHeader, TooManyGroups, TooManyEntries, OutOfMemory };
+// What became of a change: made, or why nothing changed. Unchanged: it would
+// leave the document as it is (a value set to the value it has), and is no change.
+enum class EditOutcome {
+    Done,
+    Unchanged,
+    NoTarget,
+    FirstLineNotHeader,
+    UnreadableLine,
+    TooManyGroups,
+    TooManyEntries,
+    OutOfMemory,
+};
+
+// What became of a pasted block; for UnreadableLine, which line it was (from 1).
+struct ImportOutcome {
+    EditOutcome outcome = EditOutcome::Done;
+    std::size_t line = 0;
+};
 
 // The one way into the document: every change is made whole or not at all,
 // reported once made, and can be undone and redone exactly, slot for slot.
@@ -45,6 +61,7 @@ public:
     // A document read from a file takes the place of the whole current one.
     void replace(Document document);
 
+    // Each acts on the live slot it is given, or on none (NoTarget).
     EditOutcome setValue(EntryPosition at, std::string_view value);
     // A new group with this header, after the last one.
     EditOutcome addGroup(std::string_view header);
@@ -54,8 +71,9 @@ public:
     EditOutcome removeGroup(int group);
     // A pasted block written like the file: each header line selects the first
     // live group carrying it, or a new one, and the entry lines below it go to
-    // that group. The first line must be a header. All of it, or none.
-    EditOutcome importBlock(std::string_view block);
+    // that group. The first line must be a header, and every other line an
+    // entry, empty or blank: all of it, or none.
+    ImportOutcome importBlock(std::string_view block);
 
     void undo(const Change& change);
     EditOutcome redo(const Change& change);
@@ -70,7 +88,7 @@ private:
     bool apply(const Change& change);
     // Plans a change and makes it; running out of memory anywhere changes nothing.
     template <typename Plan>
-    EditOutcome make(Plan&& plan);
+    ImportOutcome make(Plan&& plan);
 
     Document document_;
 };
@@ -79,6 +97,7 @@ private:
 struct PlannedChange {
     EditOutcome outcome = EditOutcome::Done;
     Change change;
+    std::size_t line = 0;  // the block's line that was refused
 };
 
 // The steps that apply a block to the document. Stores the block's texts in

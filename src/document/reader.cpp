@@ -12,9 +12,14 @@ ReadResult failure(const QString& reason)
     return {std::nullopt, reason, {}};
 }
 
+QString lineReason(std::size_t lineNumber, const QString& reason)
+{
+    return QStringLiteral("Linha %1: %2").arg(lineNumber).arg(reason);
+}
+
 ReadResult lineFailure(std::size_t lineNumber, const QString& reason)
 {
-    return failure(QStringLiteral("Linha %1: %2").arg(lineNumber).arg(reason));
+    return failure(lineReason(lineNumber, reason));
 }
 
 ReadResult parseLines(FileBytes bytes)
@@ -58,7 +63,7 @@ ReadResult parseLines(FileBytes bytes)
             values.push_back(document.fileText(line.value));
             break;
         case LineKind::Other:
-            return lineFailure(lineNumber, QStringLiteral("a linha não é um grupo nem tem \"=\"."));
+            return failure(unreadableLineReason(lineNumber));
         }
     }
     closeGroup();
@@ -66,6 +71,11 @@ ReadResult parseLines(FileBytes bytes)
 }
 
 }  // namespace
+
+QString unreadableLineReason(std::size_t lineNumber)
+{
+    return lineReason(lineNumber, QStringLiteral("a linha não é um grupo nem tem \"=\"."));
+}
 
 ReadResult parseDocument(FileBytes bytes)
 {

@@ -15,6 +15,9 @@ struct ReadResult {
     FileRecord record;                 // the file as it was read
 };
 
+// Why a line (counted from 1) is refused: neither empty, nor a header, nor an entry.
+QString unreadableLineReason(std::size_t lineNumber);
+
 // Reads a configuration text in one pass. Every line must be empty, a header,
 // or an entry of a group: anything else fails the whole read, naming the
 // 1-based line, so that no content is ever dropped silently.

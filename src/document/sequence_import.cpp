@@ -8,14 +8,25 @@
 namespace modMain {
 namespace {
 
+// An entry the block may set: where it is, and its value as the block leaves it so far.
+struct KnownEntry {
+    EntryPosition at;
+    std::string_view value;
+};
+
 // What the block does to the groups of one header.
 struct HeaderPlan {
     int target = 0;  // the group its new entries go to
-    // Each name's entry in the live groups of the header, the first one as a
-    // double-click on its row would find it, or the one the block appends.
-    std::unordered_map<std::string_view, EntryPosition> entries;
+    // Each name's first live entry in the groups of the header, or the one the block appends.
+    std::unordered_map<std::string_view, KnownEntry> entries;
     bool entriesKnown = false;
 };
+
+// A line of blanks only is as good as an empty one in a pasted block.
+bool isBlank(std::string_view line)
+{
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 // A step whose texts are still the block's own, stored once the whole block fits.
 struct PendingStep {
@@ -44,13 +55,15 @@ public:
         HeaderPlan* current = nullptr;
         ConfigLines lines(block);
         ConfigLine line;
-        while (lines.next(line)) {
+        for (std::size_t number = 1; lines.next(line); ++number) {
             if (line.kind == LineKind::Header) {
                 current = &header(line.text);
             } else if (!current) {
                 return {EditOutcome::FirstLineNotHeader, {}};
             } else if (line.kind == LineKind::Entry && !entry(*current, line.name, line.value)) {
                 return {EditOutcome::TooManyEntries, {}};
+            } else if (line.kind == LineKind::Other && !isBlank(line.text)) {
+                return {EditOutcome::UnreadableLine, {}, number};
             }
         }
         if (nextGroup_ - 1 > kMaxSlots)
@@ -77,17 +90,20 @@ private:
         return {static_cast<std::int16_t>(group), static_cast<std::int16_t>(entry)};
     }
 
-    // A name already there takes the value; a new one is appended. False when
-    // the target group has no slot left.
+    // A name already there takes the value, unless it has it already; a new
+    // one is appended. False when the target group has no slot left.
     bool entry(HeaderPlan& plan, std::string_view name, std::string_view value)
     {
         if (!plan.entriesKnown) {
             for (const LiveEntry& live : document_.liveEntriesOf(document_.text(document_.group(plan.target).Header)))
-                plan.entries.try_emplace(document_.text(live.name), live.at);
+                plan.entries.try_emplace(document_.text(live.name), KnownEntry{live.at, document_.text(live.value)});
             plan.entriesKnown = true;
         }
         if (const auto existing = plan.entries.find(name); existing != plan.entries.end()) {
-            steps_.push_back({EditStep::Kind::SetValue, existing->second, value, {}});
+            if (existing->second.value != value) {
+                existing->second.value = value;
+                steps_.push_back({EditStep::Kind::SetValue, existing->second.at, value, {}});
+            }
             return true;
         }
         auto [count, isNew] = entryCounts_.try_emplace(plan.target, 0);
@@ -96,7 +112,7 @@ private:
         if (count->second >= kMaxSlots)
             return false;
         const EntryPosition at = position(plan.target, ++count->second);
-        plan.entries.emplace(name, at);
+        plan.entries.emplace(name, KnownEntry{at, value});
         steps_.push_back({EditStep::Kind::AppendEntry, at, name, value});
         return true;
     }

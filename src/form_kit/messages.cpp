@@ -127,7 +127,9 @@ void showRefusal(QWidget* parent, modMain::EditOutcome outcome)
 {
     switch (outcome) {
     case modMain::EditOutcome::Done:
+    case modMain::EditOutcome::Unchanged:
     case modMain::EditOutcome::NoTarget:
+    case modMain::EditOutcome::UnreadableLine:  // its dialog names the line
         return;
     case modMain::EditOutcome::FirstLineNotHeader:
         showInformation(parent, QStringLiteral("Grupo Inválido"),

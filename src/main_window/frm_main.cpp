@@ -43,7 +43,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     , groupRows_(new GroupRows(document.document(), this))
     , entryRows_(new EntryRows(document.document(), this))
     , history_(new QUndoStack(this))
-    , fs9Search_(defaultFS9File)
+    , fs9Search_(findFS9Files)
 {
     setObjectName(QStringLiteral("frmMain"));
     updateCaption();
@@ -246,13 +246,16 @@ void frmMain::bindKeys()
     menLocalizar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     menLocalizarProxima->setShortcut(QKeySequence(Qt::Key_F3));
 
-    // Keys of one list: F2 and Enter edit the selected value, Delete removes as the buttons do.
-    const auto onKeys = [this](QWidget* list, std::initializer_list<Qt::Key> listKeys, void (frmMain::*command)()) {
+    // Keys of one list: F2 and Enter edit the selected value; Delete removes as
+    // the buttons do, then moves on to the next row.
+    const auto onKeys = [this](QWidget* list, std::initializer_list<Qt::Key> listKeys, auto command) {
         for (const Qt::Key key : listKeys)
             connect(new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
                     this, guarded(command));
     };
     onKeys(lstConteudo, {Qt::Key_F2, Qt::Key_Return, Qt::Key_Enter}, &frmMain::editSelectedValue);
-    onKeys(lstConteudo, {Qt::Key_Delete}, &frmMain::removeSelectedEntry);
-    onKeys(lstGrupos, {Qt::Key_Delete}, &frmMain::removeSelectedGroup);
+    onKeys(lstConteudo, {Qt::Key_Delete},
+           [](frmMain* window) { window->deleteAndWalkOn(window->lstConteudo, &frmMain::removeSelectedEntry); });
+    onKeys(lstGrupos, {Qt::Key_Delete},
+           [](frmMain* window) { window->deleteAndWalkOn(window->lstGrupos, &frmMain::removeSelectedGroup); });
 }

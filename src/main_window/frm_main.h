@@ -2,6 +2,7 @@
 
 #include "document/document_editor.h"
 #include "document/file_access.h"
+#include "main_window/fs9_path.h"
 
 #include <QMainWindow>
 
@@ -11,6 +12,7 @@
 
 class EntryRows;
 class GroupRows;
+class QAbstractItemView;
 class QAction;
 class QItemSelection;
 class QFileDialog;
@@ -21,10 +23,9 @@ class QTableView;
 class QUndoStack;
 
 // The program's one window: the group headers on the left, the selected
-// header's entries on the right, and every command. The lists show texts only;
-// each command finds its groups and entries again by comparing those texts
-// exactly with the document, changes the document through its editor, and the
-// lists follow what the editor reports.
+// header's entries on the right, and every command. Each row of the lists
+// stands for its own group or entry; the commands change the document through
+// its editor, and the lists follow what the editor reports.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
@@ -40,9 +41,9 @@ public:
 
     const QString& CurrentFile() const { return CurrentFile_; }
 
-    // How the simulator's file is looked for (defaultFS9File unless a test
+    // How the simulator's file is looked for (findFS9Files unless a test
     // needs a search that stalls).
-    void setFS9Search(std::function<QString()> search) { fs9Search_ = std::move(search); }
+    void setFS9Search(std::function<QList<FS9File>()> search) { fs9Search_ = std::move(search); }
 
     QGroupBox* Frame1;
     QListView* lstGrupos;
@@ -96,20 +97,21 @@ private:
     void relistKeepingSelection();
     // An undo (back) or a redo; when the lists cannot follow it, it is taken back.
     void stepHistory(bool back);
-    // Takes the last change back, the document and the history, the lists left as they are.
-    void dropLastChange();
     // Shows the live entries of every live group carrying the selected header.
     void refreshEntries();
     // The selected group header, or the empty text when no row is selected.
     std::string selectedHeader() const;
+    std::optional<int> selectedGroupRow() const;
     std::optional<int> selectedEntryRow() const;
     // Selects the entry's header and then the entry's row.
     void showEntry(modMain::EntryPosition at);
 
-    // Browsing and editing.
+    // Browsing and editing; true when something was removed.
     void editSelectedValue();
-    void removeSelectedEntry();
-    void removeSelectedGroup();
+    bool removeSelectedEntry();
+    bool removeSelectedGroup();
+    // Delete in a list: removes the selected row's slot and selects the row that takes its place.
+    void deleteAndWalkOn(QAbstractItemView* list, bool (frmMain::*remove)());
 
     // The dialogs.
     void addGroup();
@@ -125,13 +127,15 @@ private:
     void updateCaption();
     bool maySetDocumentAside();
 
-    // The simulator's own file: where the search found it, and whether it opens.
+    // The simulator's own file: where the search found it, when it was
+    // written, and whether it opens.
     struct FoundFS9 {
         QString path;
+        QDateTime modified;
         bool opens = false;
     };
-    // Nothing when the user cancelled the search.
-    std::optional<FoundFS9> searchFS9();
+    // Every copy found, the newest first; nothing when the user cancelled the search.
+    std::optional<QList<FoundFS9>> searchFS9();
     void locateFS9();
     void deleteFS9();
     void exitProgram();
@@ -156,7 +160,7 @@ private:
     EntryRows* entryRows_;
     QUndoStack* history_;
     QString findText_;
-    std::function<QString()> fs9Search_;
+    std::function<QList<FS9File>()> fs9Search_;
     bool fileDialogShown_ = false;
     // The user has chosen to leave the unsaved changes behind (a session ending).
     bool leavingUnsaved_ = false;

@@ -1,5 +1,6 @@
 // Editing a value, removing entries and groups, and the dialogs that add them.
-// The lists hold texts only: the document is searched by those texts.
+// Each row stands for its own slot of the document: the one it shows is the
+// one that changes, however many others carry the same texts.
 #include "main_window/frm_main.h"
 
 #include "dialogs/frm_conjunto.h"
@@ -17,8 +18,8 @@ void frmMain::editSelectedValue()
     const std::optional<int> row = selectedEntryRow();
     if (!row)
         return;
-    const std::string name(entryRows_->text(*row, 0));
-    const QString shownName = modMain::decodeText(name);
+    const modMain::EntryPosition at = entryRows_->position(*row);
+    const QString shownName = modMain::decodeText(entryRows_->text(*row, 0));
     // A refused value comes back in the box as typed, to be mended.
     std::optional<QString> typed = modMain::decodeText(entryRows_->text(*row, 1));
     std::optional<EncodedEntry> entry;
@@ -29,41 +30,43 @@ void frmMain::editSelectedValue()
             return;
         entry = acceptEntry(this, shownName, *typed);
     } while (!entry);
-
-    const auto found = document_.document().firstLiveEntryNamed(selectedHeader(), name);
-    if (found) {
-        if (const modMain::EditOutcome outcome = document_.setValue(*found, entry->value);
-            outcome != modMain::EditOutcome::Done) {
-            showRefusal(this, outcome);
-            return;
-        }
-    }
-    try {
-        entryRows_->showValue(*row, std::move(entry->value));
-    } catch (const std::bad_alloc&) {
-        if (found)
-            dropLastChange();
-        throw;
-    }
+    showRefusal(this, document_.setValue(at, entry->value));
 }
 
-void frmMain::removeSelectedEntry()
+bool frmMain::removeSelectedEntry()
 {
     if (const std::optional<int> row = selectedEntryRow()) {
-        const std::string_view name = entryRows_->text(*row, 0);
-        if (const auto found = document_.document().firstLiveEntryNamed(selectedHeader(), name)) {
-            showRefusal(this, document_.removeEntry(*found));
-            return;
-        }
+        const modMain::EditOutcome outcome = document_.removeEntry(entryRows_->position(*row));
+        showRefusal(this, outcome);
+        if (outcome == modMain::EditOutcome::Done)
+            return true;
     }
     // Nothing removed: the entries shown are still those of the selected header.
     refreshEntries();
+    return false;
 }
 
-void frmMain::removeSelectedGroup()
+bool frmMain::removeSelectedGroup()
 {
-    if (const std::int16_t group = document_.document().firstLiveGroup(selectedHeader()))
-        showRefusal(this, document_.removeGroup(group));
+    const std::optional<int> row = selectedGroupRow();
+    if (!row)
+        return false;
+    const modMain::EditOutcome outcome = document_.removeGroup(groupRows_->group(*row));
+    showRefusal(this, outcome);
+    return outcome == modMain::EditOutcome::Done;
+}
+
+void frmMain::deleteAndWalkOn(QAbstractItemView* list, bool (frmMain::*remove)())
+{
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    const int row = selected.first().row();
+    if (!(this->*remove)())
+        return;
+    // The row that took the removed one's place, or else the new last row.
+    if (const int rows = list->model()->rowCount(); rows > 0)
+        list->setCurrentIndex(list->model()->index(std::min(row, rows - 1), 0));
 }
 
 // Each dialog is made afresh and is gone when it closes; the lists follow the

@@ -1,6 +1,7 @@
 // The commands on the simulator's own file, and leaving the program.
 #include "main_window/frm_main.h"
 
+#include "dialogs/fs9_choice.h"
 #include "document/file_access.h"
 #include "document/trash.h"
 #include "form_kit/messages.h"
@@ -15,19 +16,20 @@
 #include <mutex>
 #include <thread>
 
-std::optional<frmMain::FoundFS9> frmMain::searchFS9()
+std::optional<QList<frmMain::FoundFS9>> frmMain::searchFS9()
 {
     // The search runs on a thread of its own, which a stalled file system may
     // keep for as long as it stalls: the window never waits on it, and when
     // the user cancels, what it finds later is dropped with it.
     struct Search {
         std::mutex lock;
-        std::optional<FoundFS9> found;
+        std::optional<QList<FoundFS9>> found;
     };
     auto search = std::make_shared<Search>();
     std::thread([search, look = fs9Search_] {
-        FoundFS9 found{look(), false};
-        found.opens = modMain::canOpenForReading(found.path);
+        QList<FoundFS9> found;
+        for (const FS9File& file : look())
+            found.append({file.path, file.modified, modMain::canOpenForReading(file.path)});
         const std::lock_guard guard(search->lock);
         search->found = std::move(found);
     }).detach();
@@ -47,7 +49,7 @@ std::optional<frmMain::FoundFS9> frmMain::searchFS9()
     QTimer::singleShot(500, &quiet, &QEventLoop::quit);
     poll.start();
     quiet.exec(QEventLoop::ExcludeUserInputEvents);
-    if (std::optional<FoundFS9> done = found())
+    if (std::optional<QList<FoundFS9>> done = found())
         return done;
 
     // Then a box that says so and can end the command.
@@ -66,26 +68,36 @@ std::optional<frmMain::FoundFS9> frmMain::searchFS9()
 
 void frmMain::locateFS9()
 {
-    const std::optional<FoundFS9> found = searchFS9();
+    const std::optional<QList<FoundFS9>> found = searchFS9();
     if (!found)
         return;
-    const QString path = found->path;
-    if (!found->opens) {
+    // Found in several places (Wine prefixes), the user says which.
+    qsizetype chosen = 0;
+    if (found->size() > 1) {
+        QList<std::pair<QString, QDateTime>> files;
+        for (const FoundFS9& file : *found)
+            files.append({file.path, file.modified});
+        const std::optional<qsizetype> choice = chooseFS9File(this, files);
+        if (!choice)
+            return;
+        chosen = *choice;
+    }
+    if (found->isEmpty() || !found->at(chosen).opens) {
         showInformation(this, QStringLiteral("FS9.cfg não encontrado"),
                         QStringLiteral("Não foi possível encontrar o fs9.cfg. Por favor, abra-o manualmente "
                                        "através do menu Arquivo->Abrir..."));
         return;
     }
     if (maySetDocumentAside())
-        AbrirFS9(path);
+        AbrirFS9(found->at(chosen).path);
 }
 
 void frmMain::deleteFS9()
 {
-    const std::optional<FoundFS9> found = searchFS9();
+    const std::optional<QList<FoundFS9>> found = searchFS9();
     if (!found)
         return;
-    const QString path = found->path;
+    const QString path = found->isEmpty() ? QString() : found->constFirst().path;
     if (!askYesNo(this, QStringLiteral("Pergunta"), QStringLiteral("Tem certeza que deseja excluir o fs9.cfg?"), true,
                   QDir::toNativeSeparators(path)))
         return;

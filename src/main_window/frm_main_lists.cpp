@@ -14,23 +14,31 @@
 
 namespace {
 
-std::vector<modMain::TextRef> liveHeaders(const modMain::Document& document)
+std::vector<std::int16_t> liveGroups(const modMain::Document& document)
 {
-    std::vector<modMain::TextRef> headers;
-    headers.reserve(document.Groups.size());
-    for (const modMain::GroupRecord& group : document.Groups) {
-        if (group.Alive)
-            headers.push_back(group.Header);
+    std::vector<std::int16_t> groups;
+    groups.reserve(document.Groups.size());
+    for (int position = 1; position <= document.GroupCount(); ++position) {
+        if (document.group(position).Alive)
+            groups.push_back(static_cast<std::int16_t>(position));
     }
-    return headers;
+    return groups;
 }
 
 }  // namespace
 
-std::string frmMain::selectedHeader() const
+std::optional<int> frmMain::selectedGroupRow() const
 {
     const QModelIndexList selected = lstGrupos->selectionModel()->selectedRows();
-    return selected.isEmpty() ? std::string() : std::string(groupRows_->text(selected.first().row(), 0));
+    if (selected.isEmpty())
+        return std::nullopt;
+    return selected.first().row();
+}
+
+std::string frmMain::selectedHeader() const
+{
+    const std::optional<int> row = selectedGroupRow();
+    return row ? std::string(groupRows_->text(*row, 0)) : std::string();
 }
 
 std::optional<int> frmMain::selectedEntryRow() const
@@ -63,7 +71,7 @@ void frmMain::followSelection(const QItemSelection& deselected)
 
 void frmMain::listLiveHeaders()
 {
-    groupRows_->fill(liveHeaders(document_.document()));
+    groupRows_->fill(liveGroups(document_.document()));
     // No current row either: the first Down key then selects the first header
     // instead of the second, where the list would put its cursor on focus.
     lstGrupos->setCurrentIndex(QModelIndex());
@@ -71,12 +79,18 @@ void frmMain::listLiveHeaders()
 
 void frmMain::relistKeepingSelection()
 {
+    const std::optional<int> selected = selectedGroupRow();
+    const int group = selected ? groupRows_->group(*selected) : 0;
     const std::string header = selectedHeader();
-    std::vector<modMain::TextRef> headers = liveHeaders(document_.document());
+    std::vector<std::int16_t> groups = liveGroups(document_.document());
     std::vector<modMain::LiveEntry> entries = document_.document().liveEntriesOf(header);
     relisting_ = true;
-    groupRows_->fill(std::move(headers));
-    if (const int row = groupRows_->rowOf(header); row >= 0)
+    groupRows_->fill(std::move(groups));
+    // The same group's row where it is still listed, else the first of its header.
+    int row = groupRows_->rowOfGroup(group);
+    if (row < 0)
+        row = groupRows_->rowOf(header);
+    if (row >= 0)
         lstGrupos->setCurrentIndex(groupRows_->index(row, 0));
     entryRows_->fill(std::move(entries));
     relisting_ = false;
@@ -84,8 +98,7 @@ void frmMain::relistKeepingSelection()
 
 void frmMain::showEntry(modMain::EntryPosition at)
 {
-    const modMain::Document& document = document_.document();
-    const int header = groupRows_->rowOf(document.text(document.group(at.group).Header));
+    const int header = groupRows_->rowOfGroup(at.group);
     if (lstGrupos->selectionModel()->isRowSelected(header))
         refreshEntries();
     else
@@ -122,16 +135,6 @@ void frmMain::stepHistory(bool back)
     showRefusal(this, modMain::EditOutcome::OutOfMemory);
 }
 
-void frmMain::dropLastChange()
-{
-    const auto* command = static_cast<const ChangeCommand*>(history_->command(history_->index() - 1));
-    quiet_ = true;
-    history_->undo();
-    quiet_ = false;
-    const QSignalBlocker silent(&document_);
-    document_.undo(command->change());
-}
-
 void frmMain::followChange(const modMain::Change& change, modMain::ChangeEvent event)
 {
     if (quiet_)
@@ -162,10 +165,11 @@ void frmMain::followDone(const modMain::Change& change)
     using Kind = modMain::Change::Kind;
     using Step = modMain::EditStep::Kind;
     switch (change.kind) {
-    case Kind::SetValue:  // the edited row shows what was typed: the command sees to it
+    case Kind::SetValue:
+        entryRows_->showValue(change.steps.front().at, change.steps.front().text);
         break;
     case Kind::AddGroup:
-        groupRows_->append({change.steps.front().text});
+        groupRows_->append({change.steps.front().at.group});
         break;
     case Kind::AddEntry: {
         std::vector<modMain::LiveEntry> added;
@@ -179,18 +183,17 @@ void frmMain::followDone(const modMain::Change& change)
         refreshEntries();
         break;
     case Kind::RemoveGroup:
-        // The selected row goes, whichever row of the header it was, and with
-        // no header selected the entry list empties.
-        if (const QModelIndexList selected = lstGrupos->selectionModel()->selectedRows(); !selected.isEmpty()) {
-            groupRows_->remove(selected.first().row());
+        // The group's row goes, and with no header selected the entry list empties.
+        if (const int row = groupRows_->rowOfGroup(change.steps.front().at.group); row >= 0) {
+            groupRows_->remove(row);
             lstGrupos->clearSelection();
         }
         break;
     case Kind::Import: {
-        std::vector<modMain::TextRef> created;
+        std::vector<std::int16_t> created;
         for (const modMain::EditStep& step : change.steps) {
             if (step.kind == Step::AppendGroup)
-                created.push_back(step.text);
+                created.push_back(step.at.group);
         }
         groupRows_->append(created);
         entryRows_->fill({});

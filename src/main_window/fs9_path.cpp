@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 #include <shlobj.h>
 #else
@@ -21,9 +23,10 @@ QString FS9Path(int folder)
     return QString::fromWCharArray(path);
 }
 
-QString defaultFS9File()
+QList<FS9File> findFS9Files()
 {
-    return FS9Path(kCsidlAppData) + QStringLiteral("\\Microsoft\\FS9\\fs9.cfg");
+    const QString path = FS9Path(kCsidlAppData) + QStringLiteral("\\Microsoft\\FS9\\fs9.cfg");
+    return {{path, QFileInfo(path).lastModified()}};
 }
 
 #else
@@ -123,34 +126,34 @@ QStringList filesIn(const QString& prefix)
 
 }  // namespace
 
-QString defaultFS9File()
+QList<FS9File> findFS9Files()
 {
     const QStringList prefixes = winePrefixes(qEnvironmentVariable("HOME"));
     QList<QStringList> found;
     for (const QString& prefix : prefixes)
         found.append(filesIn(prefix));
-    // A real file of that name wins over anything else (a pipe, a device),
+    // Real files of that name win over anything else (a pipe, a device),
     // which is offered only where there is no file at all, to be refused with its reason.
     for (const bool regularOnly : {true, false}) {
-        QString newest;
-        QDateTime newestTime;
+        QList<FS9File> files;
+        QStringList seen;  // one file reached by two names (a linked folder) is offered once
         for (qsizetype i = 0; i < found.size(); ++i) {
-            QStringList files = found[i];
-            if (regularOnly)
-                files.removeIf([](const QString& file) { return !QFileInfo(file).isFile(); });
-            // The prefix the user chose wins; elsewhere the file the simulator wrote last.
-            if (i == 0 && !files.isEmpty() && qEnvironmentVariableIsSet("WINEPREFIX"))
-                return files.constFirst();
-            for (const QString& file : files) {
-                const QDateTime modified = QFileInfo(file).lastModified();
-                if (newest.isEmpty() || modified > newestTime) {
-                    newest = file;
-                    newestTime = modified;
-                }
+            for (const QString& path : found[i]) {
+                const QFileInfo info(path);
+                if ((regularOnly && !info.isFile()) || seen.contains(info.canonicalFilePath()))
+                    continue;
+                // The prefix the user chose wins.
+                if (i == 0 && qEnvironmentVariableIsSet("WINEPREFIX"))
+                    return {{path, info.lastModified()}};
+                seen.append(info.canonicalFilePath());
+                files.append({path, info.lastModified()});
             }
         }
-        if (!newest.isEmpty())
-            return newest;
+        if (!files.isEmpty()) {
+            std::stable_sort(files.begin(), files.end(),
+                             [](const FS9File& a, const FS9File& b) { return a.modified > b.modified; });
+            return files;
+        }
     }
     return {};
 }
@@ -163,3 +166,9 @@ QString FS9Path(int folder)
 }
 
 #endif
+
+QString defaultFS9File()
+{
+    const QList<FS9File> files = findFS9Files();
+    return files.isEmpty() ? QString() : files.constFirst().path;
+}

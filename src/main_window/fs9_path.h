@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
 // The shell's folder number of the current user's application-data folder.
@@ -11,11 +13,20 @@ constexpr int kCsidlAppData = 26;
 // is known: the one that holds the simulator's file (see defaultFS9File).
 QString FS9Path(int folder);
 
+// A copy of the simulator's file, and when it was last written.
+struct FS9File {
+    QString path;
+    QDateTime modified;
+};
+
 // Where the simulator keeps its configuration: the application-data folder
 // followed by \Microsoft\FS9\fs9.cfg. Under Wine every prefix is searched
 // ($WINEPREFIX, ~/.wine, then those of Bottles, Lutris and PlayOnLinux), in
 // each the user folders (the login name's, $USER's, steamuser's, then any
 // other), in each AppData/Roaming and Application Data, every name matched in
-// any letter case as Windows does. $WINEPREFIX wins when it holds the file;
-// otherwise the file written last. Empty when there is none.
+// any letter case as Windows does. $WINEPREFIX's file alone when it holds one;
+// otherwise every copy found, the one written last first. Empty when there is none.
+QList<FS9File> findFS9Files();
+
+// The first of them, or the empty string.
 QString defaultFS9File();

@@ -79,30 +79,36 @@ GroupRows::GroupRows(const modMain::Document& document, QObject* parent)
 
 int GroupRows::count() const
 {
-    return int(headers_.size());
+    return int(groups_.size());
 }
 
 std::string_view GroupRows::text(int row, int) const
 {
-    return document_.text(headers_[std::size_t(row)]);
+    return document_.text(document_.group(group(row)).Header);
 }
 
-void GroupRows::fill(std::vector<modMain::TextRef> headers)
+int GroupRows::rowOfGroup(int group) const
+{
+    const auto found = std::find(groups_.begin(), groups_.end(), group);
+    return found == groups_.end() ? -1 : int(found - groups_.begin());
+}
+
+void GroupRows::fill(std::vector<std::int16_t> groups)
 {
     beginResetModel();
-    headers_ = std::move(headers);
+    groups_ = std::move(groups);
     endResetModel();
 }
 
-void GroupRows::append(const std::vector<modMain::TextRef>& headers)
+void GroupRows::append(const std::vector<std::int16_t>& groups)
 {
-    appendRows(headers_, headers);
+    appendRows(groups_, groups);
 }
 
 void GroupRows::remove(int row)
 {
     beginRemoveRows({}, row, row);
-    headers_.erase(headers_.begin() + row);
+    groups_.erase(groups_.begin() + row);
     endRemoveRows();
 }
 
@@ -118,10 +124,6 @@ int EntryRows::count() const
 
 std::string_view EntryRows::text(int row, int column) const
 {
-    if (column == 1) {
-        if (const auto typed = typedValues_.find(row); typed != typedValues_.end())
-            return typed->second;
-    }
     const modMain::LiveEntry& entry = entries_[std::size_t(row)];
     return document_.text(column == 0 ? entry.name : entry.value);
 }
@@ -137,7 +139,6 @@ void EntryRows::fill(std::vector<modMain::LiveEntry> entries)
 {
     beginResetModel();
     entries_ = std::move(entries);
-    typedValues_.clear();
     endResetModel();
 }
 
@@ -146,8 +147,10 @@ void EntryRows::append(const std::vector<modMain::LiveEntry>& entries)
     appendRows(entries_, entries);
 }
 
-void EntryRows::showValue(int row, std::string value)
+void EntryRows::showValue(modMain::EntryPosition at, modMain::TextRef value)
 {
-    typedValues_[row] = std::move(value);
-    emit dataChanged(index(row, 1), index(row, 1));
+    if (const int row = rowOf(at); row >= 0) {
+        entries_[std::size_t(row)].value = value;
+        emit dataChanged(index(row, 1), index(row, 1));
+    }
 }

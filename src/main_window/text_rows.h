@@ -7,7 +7,6 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // The rows of the window's two lists: texts of the document as they were when
@@ -42,21 +41,26 @@ private:
     const QStringList headings_;
 };
 
-// One row per group header.
+// One row per live group, in position order, showing its header: the n-th
+// row of a header is the n-th live group carrying it.
 class GroupRows final : public TextRows {
 public:
     GroupRows(const modMain::Document& document, QObject* parent);
 
     std::string_view text(int row, int column) const override;
-    void fill(std::vector<modMain::TextRef> headers);
+    int group(int row) const { return groups_[std::size_t(row)]; }
+    // The row of the group at this position, or -1.
+    int rowOfGroup(int group) const;
+    using TextRows::rowOf;
+    void fill(std::vector<std::int16_t> groups);
     // All of them, or none when memory runs out.
-    void append(const std::vector<modMain::TextRef>& headers);
+    void append(const std::vector<std::int16_t>& groups);
     void remove(int row);
 
 private:
     int count() const override;
 
-    std::vector<modMain::TextRef> headers_;
+    std::vector<std::int16_t> groups_;
 };
 
 // One row per entry: its name and its value.
@@ -72,13 +76,11 @@ public:
     void fill(std::vector<modMain::LiveEntry> entries);
     // All of them, or none when memory runs out.
     void append(const std::vector<modMain::LiveEntry>& entries);
-    // The row shows this value until the rows are filled again, whether or not
-    // the document took it.
-    void showValue(int row, std::string value);
+    // The entry's row, if it has one, shows this value from now on.
+    void showValue(modMain::EntryPosition at, modMain::TextRef value);
 
 private:
     int count() const override;
 
     std::vector<modMain::LiveEntry> entries_;
-    std::unordered_map<int, std::string> typedValues_;
 };

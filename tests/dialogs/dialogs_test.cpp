@@ -108,16 +108,19 @@ TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)
     EXPECT_FALSE(listed.closedItself);
     EXPECT_EQ(listed.fieldsAfter, QStringList{"grupo1"});
 
-    for (const char* name : {"Grupo1", " grupo1", "[grupo1]", "", "velho", "a=b"})
+    // Typed with its brackets, a name is the header itself.
+    EXPECT_FALSE(newGroup("[grupo1]", true).closedItself);
+    for (const char* name : {"Grupo1", " grupo1", "[grupo2]", "[grupo3", "", "velho", "a=b"})
         EXPECT_TRUE(newGroup(name).closedItself) << name;
     EXPECT_FALSE(newGroup("", true).closedItself);  // "[]" is listed now
 
     EXPECT_EQ(rowsOf(groups),
-              (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[[grupo1]]", "[]", "[velho]", "[a=b]"}));
+              (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[grupo2]", "[[grupo3]", "[]", "[velho]", "[a=b]"}));
     EXPECT_EQ(selectedRowsOf(groups).size(), 1);
     EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
-    EXPECT_EQ(document().GroupCount(), 8);
-    EXPECT_EQ(saved(), "[grupo1]\r\nx=1\r\n[Grupo1]\r\n[ grupo1]\r\n[[grupo1]]\r\n[]\r\n[velho]\r\n[a=b]\r\n");
+    EXPECT_EQ(document().GroupCount(), 9);
+    EXPECT_EQ(saved(),
+              "[grupo1]\r\nx=1\r\n[Grupo1]\r\n[ grupo1]\r\n[grupo2]\r\n[[grupo3]\r\n[]\r\n[velho]\r\n[a=b]\r\n");
 }
 
 TEST_F(DialogsTest, NewEntryGoesToEveryGroupOfTheHeaderAndStaysOpen)
@@ -188,8 +191,8 @@ TEST_F(DialogsTest, ImportAppliesTheBlockInOrder)
     click("cmbRemoverGrupo");
     clickRow(groups, 0);
 
-    // Any line break ends a line; values keep every "="; lines without "=" are skipped.
-    const Outcome done = import("[a]\r\ny = 2 \r\nsem igual\r\n\r\n[novo]\nk=v=w\r[gone]\n=\n[novo] \n[novo]\nz=");
+    // Any line break ends a line; values keep every "="; empty and blank lines are skipped.
+    const Outcome done = import("[a]\r\ny = 2 \r\n \t \r\n\r\n[novo]\nk=v=w\r[gone]\n=\n[novo]\nz=");
     EXPECT_TRUE(done.closedItself);
     EXPECT_TRUE(rowsOf(entries).isEmpty());
     EXPECT_EQ(selectedRowsOf(groups).first(), "[a]");
@@ -203,7 +206,17 @@ TEST_F(DialogsTest, ImportAppliesTheBlockInOrder)
             "A primeira linha deve ser obrigatóriamente o grupo ao qual as propriedades pertencem. Ex [grupo1]");
         EXPECT_EQ(refused.fieldsAfter, QStringList{block + "\n"});
     }
+    // Any other line refuses the whole block, named by its number in the pasted text.
+    for (const auto& [block, line] : {std::pair{QString("[a]\nx=1\nTEXTURE_MAX_LOAD 2048\nw=2"), 3},
+                                      {QString("[a]\n\n  \n[novo2]\nq=1\n[novo2] "), 6},
+                                      {QString("[a]\r\nx=1\rsem igual\n"), 3}}) {
+        const Outcome refused = import(block, true);
+        expectMessage(refused.message, QMessageBox::Information, "Linha inválida",
+                      QString("Linha %1: a linha não é um grupo nem tem \"=\".").arg(line));
+        EXPECT_EQ(refused.fieldsAfter, QStringList{QString(block).replace("\r\n", "\n").replace('\r', '\n') + "\n"});
+    }
     EXPECT_EQ(document().GroupCount(), 6);
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\ny = 2 \r\n[b]\r\n[a]\r\n[novo]\r\nk=v=w\r\nz=\r\n[gone]\r\n=\r\n");
 }
 
 TEST_F(DialogsTest, RefusesAtTheLimitsAndKeepsTheListsInStep)

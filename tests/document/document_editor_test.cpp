@@ -55,7 +55,7 @@ TEST(DocumentEditor, MakesEachChangeWholeAndTakesItBackSlotForSlot)
          {{1, 0}},
          "[b]\r\nz=3\r\n[a]\r\nx=4\r\n"},
         {"import a block",
-         [](DocumentEditor& e) { return e.importBlock("[a]\r\nw=5\r\n[novo]\r\nk=v\r\n[novo]\r\n=\r\n"); },
+         [](DocumentEditor& e) { return e.importBlock("[a]\r\nw=5\r\n[novo]\r\nk=v\r\n[novo]\r\n=\r\n").outcome; },
          Change::Kind::Import,
          {{1, 3}, {4, 0}, {4, 1}, {4, 2}},
          "[a]\r\nx=1\r\ny=2\r\nw=5\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n[novo]\r\nk=v\r\n=\r\n"},
@@ -119,7 +119,7 @@ TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
         std::optional<Change> made;
         QObject::connect(&editor, &DocumentEditor::changed, [&](const Change& change) { made = change; });
         const std::vector<std::string> before = allSlots(editor.document());
-        ASSERT_EQ(editor.importBlock(c.block), EditOutcome::Done);
+        ASSERT_EQ(editor.importBlock(c.block).outcome, EditOutcome::Done);
         EXPECT_EQ(documentBytes(editor.document()), c.saved);
         ASSERT_TRUE(made);
         editor.undo(*made);  // the whole block, in one step
@@ -132,8 +132,8 @@ TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
         full += "n" + std::to_string(i) + "=v\r\n";
     DocumentEditor editor;
     editor.replace(parsed(full));
-    EXPECT_EQ(editor.importBlock("[a]\r\nn0=1\r\nn1=2\r\n"), EditOutcome::Done);
-    EXPECT_EQ(editor.importBlock("[a]\r\nn0=1\r\nnovo=2\r\n"), EditOutcome::TooManyEntries);
+    EXPECT_EQ(editor.importBlock("[a]\r\nn0=1\r\nn1=2\r\n").outcome, EditOutcome::Done);
+    EXPECT_EQ(editor.importBlock("[a]\r\nn0=1\r\nnovo=2\r\n").outcome, EditOutcome::TooManyEntries);
 }
 
 TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
@@ -153,8 +153,18 @@ TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
     } cases[] = {
         {"an entry for a header no live group carries", kFile,
          [](DocumentEditor& e) { return e.addEntry("[b ]", "n", "v"); }, EditOutcome::NoTarget},
+        {"a slot no longer live", kFile,
+         [](DocumentEditor& e) {
+             e.removeGroup(3);
+             e.removeEntry({1, 1});
+             EXPECT_EQ(e.removeGroup(3), EditOutcome::NoTarget);
+             EXPECT_EQ(e.removeEntry({3, 1}), EditOutcome::NoTarget);
+             return e.setValue({1, 1}, "9");
+         },
+         EditOutcome::NoTarget},
         {"a block whose first line is no header", kFile,
-         [](DocumentEditor& e) { return e.importBlock("\r\n[a]\r\nq=1\r\n"); }, EditOutcome::FirstLineNotHeader},
+         [](DocumentEditor& e) { return e.importBlock("\r\n[a]\r\nq=1\r\n").outcome; },
+         EditOutcome::FirstLineNotHeader},
         // Removed slots still count.
         {"a group past the last slot", fullGroups,
          [](DocumentEditor& e) {
@@ -169,9 +179,10 @@ TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
          },
          EditOutcome::TooManyEntries},
         {"a block that adds a group past the last slot, after lines that fit", fullGroups,
-         [](DocumentEditor& e) { return e.importBlock("[g]\r\nq=1\r\n[h]\r\nf=2\r\n"); }, EditOutcome::TooManyGroups},
+         [](DocumentEditor& e) { return e.importBlock("[g]\r\nq=1\r\n[h]\r\nf=2\r\n").outcome; },
+         EditOutcome::TooManyGroups},
         {"a block that adds an entry to a full group", fullGroups,
-         [](DocumentEditor& e) { return e.importBlock("[e]\r\nf=2\r\n"); }, EditOutcome::TooManyEntries},
+         [](DocumentEditor& e) { return e.importBlock("[e]\r\nf=2\r\n").outcome; }, EditOutcome::TooManyEntries},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,9 +209,9 @@ TEST(DocumentEditor, RunningOutOfMemoryChangesNothing)
     const std::vector<std::string> before = allSlots(editor.document());
     EXPECT_TRUE(test_files::holdsInChild([&] {
         test_files::limit(RLIMIT_AS, test_files::addressSpaceInUse() + (48 << 20));
-        const EditOutcome outcome = editor.importBlock(block);
+        const EditOutcome outcome = editor.importBlock(block).outcome;
         return outcome == EditOutcome::OutOfMemory && allSlots(editor.document()) == before &&
-               editor.importBlock("[a]\r\nz=1\r\n") == EditOutcome::Done;
+               editor.importBlock("[a]\r\nz=1\r\n").outcome == EditOutcome::Done;
     }));
 }
 #endif

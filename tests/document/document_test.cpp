@@ -25,26 +25,19 @@ TEST(DocumentModel, FindsLiveGroupsAndEntriesByExactText)
     EXPECT_EQ(document.findLiveGroups("[G]"), (Positions{2}));
     EXPECT_TRUE(document.findLiveGroups("g").empty());
     EXPECT_TRUE(document.findLiveGroups("").empty());
-    EXPECT_EQ(document.findLiveEntry(1, "A"), 2);  // "AB" before it only begins with it
-    EXPECT_EQ(document.findLiveEntry(1, "A "), 4);
-    EXPECT_EQ(document.findLiveEntry(1, "a"), 5);
-    EXPECT_EQ(document.findLiveEntry(1, "B"), 0);
     EXPECT_EQ(positionsOf(document.liveEntriesOf("[g]")),
               (std::vector<EntryPosition>{{1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {3, 1}}));
-    EXPECT_EQ(document.firstLiveGroup("[G]"), 2);
-    EXPECT_EQ(document.firstLiveGroup("[h]"), 0);
 
     // Removal only clears a live flag: nothing moves, and the removed are never found.
     document.removeEntry({1, 2});
-    EXPECT_EQ(document.findLiveEntry(1, "A"), 3);
-    EXPECT_EQ(document.firstLiveEntryNamed("[g]", "A"), (EntryPosition{1, 3}));
-    EXPECT_EQ(document.firstLiveEntryNamed("[g]", "B"), std::nullopt);
+    EXPECT_FALSE(document.isLive({1, 2}));
+    EXPECT_TRUE(document.isLive({1, 3}));
+    EXPECT_FALSE(document.isLive({1, 6}) || document.isLive({6, 1}) || document.isLive({0, 1}));
     document.removeGroup(1);
     EXPECT_EQ(document.GroupCount(), 5);
     EXPECT_EQ(document.group(1).EntryCount(), 5);
+    EXPECT_FALSE(document.isLive({1, 3}) || document.isLiveGroup(1));
     EXPECT_EQ(document.findLiveGroups("[g]"), (Positions{3, 5}));
-    EXPECT_EQ(document.firstLiveGroup("[g]"), 3);
-    EXPECT_EQ(document.firstLiveEntryNamed("[g]", "A"), (EntryPosition{3, 1}));
     EXPECT_EQ(positionsOf(document.liveEntriesOf("[g]")), (std::vector<EntryPosition>{{3, 1}}));
     EXPECT_TRUE(testing::liveContent(Document()).empty());
 }

@@ -31,7 +31,7 @@ TEST_F(BrowsingTest, ShowsTheLiveEntriesOfEveryGroupWithTheSelectedHeader)
     EXPECT_TRUE(rowsOf(entries).isEmpty());
 }
 
-TEST_F(BrowsingTest, EditsTheFirstLiveEntryCarryingTheRowsName)
+TEST_F(BrowsingTest, EditsTheValueOfTheRowsOwnEntry)
 {
     load(kSharedHeaders);
     clickRow(groups, 0);
@@ -40,22 +40,12 @@ TEST_F(BrowsingTest, EditsTheFirstLiveEntryCarryingTheRowsName)
     EXPECT_EQ(seen.title, "Planora");
     EXPECT_EQ(seen.prompt, "Digite o novo valor para y");
     EXPECT_EQ(seen.prefilled, "2");
-    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=novo valor", "x=3", "x=4", "w=5"}));
-
-    // The third row is named like the first: the first entry of that name takes the value,
-    // and after a refresh each row shows its own entry again.
-    editRow(2, "=dez=");
-    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=novo valor", "x==dez=", "x=4", "w=5"}));
-    clickRow(groups, 1);
-    clickRow(groups, 0);
-    EXPECT_EQ(rowsOf(entries), (QStringList{"x==dez=", "y=novo valor", "x=3", "x=4", "w=5"}));
-
     editRow(1, "");  // an empty value is a value
     editRow(4, "ignorado", false);
-    EXPECT_EQ(rowsOf(entries), (QStringList{"x==dez=", "y=", "x=3", "x=4", "w=5"}));
-    EXPECT_EQ(saved(), "[a]\r\nx==dez=\r\ny=\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n");
+    editRow(2, "=dez=");
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=", "x==dez=", "x=4", "w=5"}));
     editRow(4, " 5 ");  // blanks are kept
-    EXPECT_EQ(saved(), "[a]\r\nx==dez=\r\ny=\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw= 5 \r\n");
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\ny=\r\nx==dez=\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw= 5 \r\n");
 }
 
 TEST_F(BrowsingTest, RefusesValuesTheFileCannotHold)
@@ -88,45 +78,72 @@ TEST_F(BrowsingTest, RefusesValuesTheFileCannotHold)
     EXPECT_EQ(saved(), "[a]\r\nx=1\r\n");
 }
 
-TEST_F(BrowsingTest, RemovesTheFirstLiveEntryCarryingTheRowsName)
+TEST_F(BrowsingTest, EachRowActsOnItsOwnSlotAndUndoTakesBackThatSlot)
 {
-    load(kSharedHeaders);
-    clickRow(groups, 2);
-    clickRow(entries, 2);  // the second "x": the first "x" of the lower group goes
-    click("cmbRemover");
-    EXPECT_EQ(rowsOf(entries), (QStringList{"y=2", "x=3", "x=4", "w=5"}));
-    click("cmbRemover");  // nothing selected after the refresh: nothing goes
-    EXPECT_EQ(rowsOf(entries).size(), 4);
-    clickRow(entries, 1);
-    click("cmbRemover");
-    clickRow(entries, 1);
-    click("cmbRemover");  // now the other group's "x"
-    EXPECT_EQ(rowsOf(entries), (QStringList{"y=2", "w=5"}));
-    EXPECT_EQ(document().group(1).EntryCount(), 3);
-    EXPECT_EQ(saved(), "[a]\r\ny=2\r\n[b]\r\nz=9\r\n[a]\r\nw=5\r\n");
+    // Each case selects a group row, acts, and is then undone and redone.
+    const struct {
+        const char* name;
+        int groupRow;
+        std::function<void()> act;
+        int steps;          // in the history
+        const char* shown;  // the group rows | the entry rows | the selected rows
+        std::string saved;
+    } cases[] = {
+        {"the value of the first group's second x", 2, [&] { editRow(2, "novo"); }, 1,
+         "[a] [b] [a] | x=1 y=2 x=novo x=4 w=5 | [a] x",
+         "[a]\r\nx=1\r\ny=2\r\nx=novo\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"the value of the second group's x", 0, [&] { editRow(3, "novo"); }, 1,
+         "[a] [b] [a] | x=1 y=2 x=3 x=novo w=5 | [a] x",
+         "[a]\r\nx=1\r\ny=2\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=novo\r\nw=5\r\n"},
+        {"the first group's second x removed", 0, [&] { clickRow(entries, 2), click("cmbRemover"); }, 1,
+         "[a] [b] [a] | x=1 y=2 x=4 w=5 | [a]", "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"Delete on the second group's x, then on the row that took its place", 0,
+         [&] { clickRow(entries, 3), keys(Qt::Key_Delete, entries), keys(Qt::Key_Delete, entries); }, 2,
+         "[a] [b] [a] | x=1 y=2 x=3 | [a] x", "[a]\r\nx=1\r\ny=2\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\n"},
+        {"the second [a] group removed", 2, [&] { click("cmbRemoverGrupo"); }, 1, "[a] [b] |  | ",
+         "[a]\r\nx=1\r\ny=2\r\nx=3\r\n[b]\r\nz=9\r\n"},
+        {"Delete on the first [a], then on the row that took its place", 0,
+         [&] { keys(Qt::Key_Delete, groups), keys(Qt::Key_Delete, groups); }, 2, "[a] | x=4 w=5 | [a]",
+         "[a]\r\nx=4\r\nw=5\r\n"},
+        {"Delete on the last group row, then on the new last one", 2,
+         [&] { keys(Qt::Key_Delete, groups), keys(Qt::Key_Delete, groups); }, 2, "[a] | x=1 y=2 x=3 | [a]",
+         "[a]\r\nx=1\r\ny=2\r\nx=3\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(kSharedHeaders);
+        clickRow(groups, c.groupRow);
+        c.act();
+        EXPECT_EQ(rowsOf(groups).join(' ') + " | " + rowsOf(entries).join(' ') + " | " +
+                      (selectedRowsOf(groups) + selectedRowsOf(entries)).join(' '),
+                  c.shown);
+        EXPECT_EQ(saved(), c.saved);
+        for (int i = 0; i < c.steps; ++i)
+            keys(QKeySequence::Undo);
+        EXPECT_EQ(saved(), kSharedHeaders.toStdString());
+        for (int i = 0; i < c.steps; ++i)
+            keys(QKeySequence(Qt::CTRL | Qt::Key_Y));
+        EXPECT_EQ(saved(), c.saved);
+    }
 }
 
-TEST_F(BrowsingTest, RemovesTheFirstLiveGroupCarryingTheSelectedHeader)
+TEST_F(BrowsingTest, WhatChangesNothingIsNoChange)
 {
     load(kSharedHeaders);
-    click("cmbRemoverGrupo");  // nothing selected: nothing goes
-    EXPECT_EQ(rowsOf(groups).size(), 3);
-
-    clickRow(groups, 2);
-    click("cmbRemoverGrupo");
-    // The selected row goes, the lower group of that header is the one removed.
-    EXPECT_EQ(rowsOf(groups), (QStringList{"[a]", "[b]"}));
-    EXPECT_TRUE(selectedRowsOf(groups).isEmpty());
-    EXPECT_TRUE(rowsOf(entries).isEmpty());
-    EXPECT_EQ(document().GroupCount(), 3);
-    EXPECT_EQ(saved(), "[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n");
-
+    click("cmbRemoverGrupo");  // no row selected: nothing to act on
     clickRow(groups, 0);
-    EXPECT_EQ(rowsOf(entries), (QStringList{"x=4", "w=5"}));
-    click("cmbRemoverGrupo");
-    click("cmbRemoverGrupo");
-    EXPECT_EQ(rowsOf(groups), QStringList{"[b]"});
-    EXPECT_EQ(saved(), "[b]\r\nz=9\r\n");
+    click("cmbRemover");
+    editRow(0, "novo");
+    keys(QKeySequence::Undo);
+    // The value it has, and a block whose every line sets a value to what it is: no step,
+    // the redo history kept, nothing unsaved.
+    editRow(1, "2");
+    EXPECT_TRUE(import("[a]\ny=2\nw=5\n[b]\n").closedItself);
+    EXPECT_FALSE(enabled("menDesfazer"));
+    EXPECT_TRUE(enabled("menRefazer"));
+    EXPECT_FALSE(caption().endsWith('*'));
+    keys(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    EXPECT_EQ(saved(), "[a]\r\nx=novo\r\ny=2\r\nx=3\r\n[b]\r\nz=9\r\n[a]\r\nx=4\r\nw=5\r\n");
 }
 
 TEST_F(BrowsingTest, ShowsTextsOfMegabytesCutShortAndKeepsEveryByte)

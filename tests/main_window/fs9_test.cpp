@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QTreeWidget>
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -37,32 +38,32 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
     const struct {
         std::vector<File> files;
         QString winePrefix;  // below the home folder; none when empty
-        QString found;
+        QStringList found;   // the newest first
     } cases[] = {
         {{}, {}, {}},
         {{{"/.wine" + roaming + "/Microsoft/FS9/outro.cfg", 0}}, {}, {}},
-        {{{"/.wine" + roaming + fs9, 0}}, {}, "/.wine" + roaming + fs9},
+        {{{"/.wine" + roaming + fs9, 0}}, {}, {"/.wine" + roaming + fs9}},
         // Any letter case, as Windows matches names; the steamuser folder and the older name of the folder.
         {{{"/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG", 0}},
          {},
-         "/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG"},
+         {"/.wine/DRIVE_C/Users/steamuser/application data/MICROSOFT/fs9/FS9.CFG"}},
         // The prefixes of Bottles (also as a Flatpak), Lutris and PlayOnLinux; any user folder.
         {{{"/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9, 0}},
          {},
-         "/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9},
+         {"/.local/share/bottles/bottles/FS9/drive_c/users/piloto/AppData/Roaming" + fs9}},
         {{{"/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9, 0}},
          {},
-         "/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9},
+         {"/.var/app/com.usebottles.bottles/data/bottles/bottles/fs/drive_c/users/x/Application Data" + fs9}},
         {{{"/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9, 0}},
          "/vazio",
-         "/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9},
-        // Elsewhere the file written last; $WINEPREFIX wins when it holds one.
+         {"/.PlayOnLinux/wineprefix/FS2004" + roaming + fs9}},
+        // Elsewhere every copy, the file written last first; $WINEPREFIX's alone when it holds one.
         {{{"/.wine" + roaming + fs9, 60}, {"/Games/fs9" + roaming + fs9, 10}, {"/escolhido" + roaming + fs9, 30}},
          {},
-         "/Games/fs9" + roaming + fs9},
+         {"/Games/fs9" + roaming + fs9, "/.wine" + roaming + fs9}},
         {{{"/.wine" + roaming + fs9, 60}, {"/Games/fs9" + roaming + fs9, 10}, {"/escolhido" + roaming + fs9, 30}},
          "/escolhido",
-         "/escolhido" + roaming + fs9},
+         {"/escolhido" + roaming + fs9}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const QString home = path("casa" + QString::number(i));
@@ -78,11 +79,16 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefix)
         const ScopedVariable caseHome("HOME", QFile::encodeName(home));
         const ScopedVariable casePrefix("WINEPREFIX",
                                         winePrefix.isEmpty() ? QByteArray() : QFile::encodeName(home + winePrefix));
-        const QString found = cases[i].found.isEmpty() ? QString() : home + cases[i].found;
+        QStringList found;
+        for (const QString& file : cases[i].found)
+            found.append(home + file);
         SCOPED_TRACE(i);
-        EXPECT_EQ(defaultFS9File(), found);
-        // The application-data folder is the one that holds the file.
-        EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found + "/../../.."));
+        QStringList paths;
+        for (const FS9File& file : findFS9Files())
+            paths.append(file.path);
+        EXPECT_EQ(paths, found);
+        // The application-data folder is the one that holds the newest file.
+        EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found[0] + "/../../.."));
     }
     EXPECT_EQ(FS9Path(5), QString());
 
@@ -117,6 +123,52 @@ TEST_F(FS9Test, LocateLoadsTheSimulatorsFileOrSaysItIsMissing)
     EXPECT_EQ(rowsOf(groups), (QStringList{"[SOUND]", "[DISPLAY]"}));
     EXPECT_EQ(window->CurrentFile(), fs9File);
     EXPECT_EQ(caption(), "Planora - fs9.cfg");  // the file Save writes
+}
+
+TEST_F(FS9Test, LocateAsksWhichCopyToOpenWhenThereAreSeveral)
+{
+    // ~/.wine's copy written a minute ago, Lutris's now.
+    const QString newer = path("Games/fs9/drive_c/users/" + loginName() + "/AppData/Roaming/Microsoft/FS9/fs9.cfg");
+    QDir().mkpath(QFileInfo(newer).path());
+    writeFile(newer, "[novo]\r\n");
+    writeFile(fs9File, "[velho]\r\n");
+    QFile older(fs9File);
+    ASSERT_TRUE(older.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(older.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    older.close();
+    const QString before = load("[antes]\r\n", "antes.cfg");
+    const struct {
+        const char* name;
+        int row;  // chosen, or -1 for Cancelar
+        QString opened;
+        QStringList groups;
+    } cases[] = {
+        {"Cancelar", -1, before, {"[antes]"}},
+        {"OK on the newest, chosen at first", 0, newer, {"[novo]"}},
+        {"OK on the other", 1, fs9File, {"[velho]"}},
+    };
+    const auto shown = [](const QString& file) {
+        return file + "=" + QFileInfo(file).lastModified().toString("dd/MM/yyyy HH:mm:ss");
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QStringList seen;  // the title, the rows, the row chosen at first
+        ModalScript()
+            .then([&](QWidget* dialog) {
+                auto* list = child<QTreeWidget>(dialog, "fs9Files");
+                seen = QStringList{dialog->windowTitle()} + rowsOf(list) + selectedRowsOf(list);
+                if (c.row >= 0)
+                    list->setCurrentItem(list->topLevelItem(c.row));
+                for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+                    if (button->text() == (c.row >= 0 ? "OK" : "Cancelar"))
+                        QTest::mouseClick(button, Qt::LeftButton);
+                }
+            })
+            .run([&] { chooseMenuItem(window.get(), "menProcurar"); });
+        EXPECT_EQ(seen, (QStringList{"Escolha o fs9.cfg", shown(newer), shown(fs9File), newer}));
+        EXPECT_EQ(window->CurrentFile(), c.opened);
+        EXPECT_EQ(rowsOf(groups), c.groups);
+    }
 }
 
 TEST_F(FS9Test, DeleteAsksFirstAndLeavesTheDocumentAlone)

@@ -31,7 +31,7 @@ TEST_F(TrustTest, TheSearchForTheSimulatorsFileNeverHoldsTheWindow)
     std::promise<void> gate;
     window->setFS9Search([stalled = gate.get_future().share()] {
         stalled.wait();
-        return QString();
+        return QList<FS9File>();
     });
     for (const char* item : {"menProcurar", "menExluir"}) {
         SCOPED_TRACE(item);
