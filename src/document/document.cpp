@@ -42,21 +42,36 @@ std::vector<std::int16_t> Document::findLiveGroups(std::string_view header) cons
     return found;
 }
 
-std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
+std::size_t Document::entrySlotsOf(std::string_view header) const
 {
-    const std::vector<std::int16_t> groups = findLiveGroups(header);
-    std::size_t entrySlots = 0;
-    for (const int position : groups)
-        entrySlots += group(position).Names.size();
-    std::vector<LiveEntry> entries;
-    entries.reserve(entrySlots);
-    for (const std::int16_t position : groups) {
+    std::size_t count = 0;
+    for (const GroupRecord& record : Groups) {
+        if (text(record.Header) == header)
+            count += record.Names.size();
+    }
+    return count;
+}
+
+void Document::appendLiveEntriesOf(std::string_view header, std::vector<LiveEntry>& entries) const
+{
+    for (int position = 1; position <= GroupCount(); ++position) {
         const GroupRecord& record = group(position);
+        if (!record.Alive || text(record.Header) != header)
+            continue;
         for (std::size_t k = 0; k < record.Names.size(); ++k) {
             if (record.EntryAlive[k])
-                entries.push_back({{position, static_cast<std::int16_t>(k + 1)}, record.Names[k], record.Values[k]});
+                entries.push_back({{static_cast<std::int16_t>(position), static_cast<std::int16_t>(k + 1)},
+                                   record.Names[k],
+                                   record.Values[k]});
         }
     }
+}
+
+std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
+{
+    std::vector<LiveEntry> entries;
+    entries.reserve(entrySlotsOf(header));
+    appendLiveEntriesOf(header, entries);
     return entries;
 }
 

@@ -87,6 +87,13 @@ public:
 
     // The live entries of every live group carrying `header`, the groups in position order.
     std::vector<LiveEntry> liveEntriesOf(std::string_view header) const;
+    // The same, appended to `entries`: without allocating, where it has room
+    // for entrySlotsOf(header) more.
+    void appendLiveEntriesOf(std::string_view header, std::vector<LiveEntry>& entries) const;
+    // The entry slots of every group carrying `header`, removed groups and
+    // entries included: at least as many as its live entries, even after an
+    // undo or a redo that adds no slots.
+    std::size_t entrySlotsOf(std::string_view header) const;
     // The next live entry after `after` (from the first entry when there is
     // none), in position order and round once to the start, whose name or
     // value holds `text`, letter case aside.

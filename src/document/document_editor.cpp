@@ -77,9 +77,11 @@ void revertStep(Document& document, const EditStep& step) noexcept
 
 void DocumentEditor::replace(Document document)
 {
-    emit aboutToReplace();
+    if (follower_)
+        follower_->aboutToReplace();
     document_ = std::move(document);
-    emit replaced();
+    if (follower_)
+        follower_->replaced();
 }
 
 bool DocumentEditor::apply(const Change& change)
@@ -94,6 +96,12 @@ bool DocumentEditor::apply(const Change& change)
         return false;
     }
     return true;
+}
+
+void DocumentEditor::revert(const Change& change) noexcept
+{
+    for (auto step = change.steps.rbegin(); step != change.steps.rend(); ++step)
+        revertStep(document_, *step);
 }
 
 template <typename Plan>
@@ -111,13 +119,8 @@ ImportOutcome DocumentEditor::make(Plan&& plan)
         return {planned.outcome, planned.line};
     if (!apply(planned.change))
         return {EditOutcome::OutOfMemory};
-    // Those that follow the document may run out of memory too: having put
-    // themselves right, they leave it to take the change back.
-    try {
-        emit changed(planned.change, ChangeEvent::Done);
-    } catch (const std::bad_alloc&) {
-        for (auto step = planned.change.steps.rbegin(); step != planned.change.steps.rend(); ++step)
-            revertStep(document_, *step);
+    if (follower_ && !follower_->followMade(planned.change)) {
+        revert(planned.change);
         return {EditOutcome::OutOfMemory};
     }
     return {EditOutcome::Done};
@@ -125,16 +128,17 @@ ImportOutcome DocumentEditor::make(Plan&& plan)
 
 void DocumentEditor::undo(const Change& change)
 {
-    for (auto step = change.steps.rbegin(); step != change.steps.rend(); ++step)
-        revertStep(document_, *step);
-    emit changed(change, ChangeEvent::Undone);
+    revert(change);
+    if (follower_)
+        follower_->followStep(change, ChangeEvent::Undone);
 }
 
 EditOutcome DocumentEditor::redo(const Change& change)
 {
     if (!apply(change))
         return EditOutcome::OutOfMemory;
-    emit changed(change, ChangeEvent::Redone);
+    if (follower_)
+        follower_->followStep(change, ChangeEvent::Redone);
     return EditOutcome::Done;
 }
 

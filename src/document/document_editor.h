@@ -2,8 +2,6 @@
 
 #include "document/document.h"
 
-#include <QObject>
-
 #include <string_view>
 #include <vector>
 
@@ -25,7 +23,8 @@ struct Change {
     std::vector<EditStep> steps;
 };
 
-enum class ChangeEvent { Done, Undone, Redone };
+// A change taken back or made again, from the history.
+enum class ChangeEvent { Undone, Redone };
 
 // What became of a change: made, or why nothing changed. Unchanged: it would
 // leave the document as it is (a value set to the value it has), and is no change.
@@ -46,17 +45,33 @@ struct ImportOutcome {
     std::size_t line = 0;
 };
 
+// Whoever shows the document (the window's lists): told of a new document,
+// and of each change once it is made, undone or redone.
+class DocumentFollower {
+public:
+    // A new document is about to take the place of the current one; then has.
+    virtual void aboutToReplace() noexcept = 0;
+    virtual void replaced() noexcept = 0;
+    // A change made. False when the follower ran out of memory following it,
+    // having put itself back as it was: the editor then takes the change back.
+    virtual bool followMade(const Change& change) noexcept = 0;
+    // A change undone or redone. Following it cannot fail: whoever asks for
+    // an undo or a redo makes the room that following it needs beforehand.
+    virtual void followStep(const Change& change, ChangeEvent event) noexcept = 0;
+
+protected:
+    ~DocumentFollower() = default;
+};
+
 // The one way into the document: every change is made whole or not at all,
 // reported once made, and can be undone and redone exactly, slot for slot.
 // Changes are undone in the reverse order they were made in. Running out of
-// memory changes nothing: neither here, nor where a report's receiver runs out
-// (it throws std::bad_alloc once it has put itself right, and the change is
-// taken back).
-class DocumentEditor : public QObject {
-    Q_OBJECT
-
+// memory changes nothing: neither here, nor where the follower runs out.
+class DocumentEditor {
 public:
     const Document& document() const { return document_; }
+
+    void setFollower(DocumentFollower* follower) { follower_ = follower; }
 
     // A document read from a file takes the place of the whole current one.
     void replace(Document document);
@@ -75,22 +90,21 @@ public:
     // entry, empty or blank: all of it, or none.
     ImportOutcome importBlock(std::string_view block);
 
+    // Takes back the last change not undone, which cannot fail; or makes
+    // again the first one undone, or nothing when memory runs out.
     void undo(const Change& change);
     EditOutcome redo(const Change& change);
-
-signals:
-    void aboutToReplace();
-    void replaced();
-    void changed(const modMain::Change& change, modMain::ChangeEvent event);
 
 private:
     // Applies the steps; when memory runs out half-way, takes back those applied.
     bool apply(const Change& change);
+    void revert(const Change& change) noexcept;
     // Plans a change and makes it; running out of memory anywhere changes nothing.
     template <typename Plan>
     ImportOutcome make(Plan&& plan);
 
     Document document_;
+    DocumentFollower* follower_ = nullptr;
 };
 
 // A change worked out before any of it is made, or why it cannot be made.

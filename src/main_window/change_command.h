@@ -4,22 +4,22 @@
 
 #include <QUndoCommand>
 
-// One change of the document in the undo history. It is recorded once made,
-// so the history's first redo, which comes with the push, does nothing; nor
-// does a step of the history while `quiet` holds, when the window moves the
-// history alone to match a document it has put right itself.
+// One change in the undo history, which only records it: the window asks the
+// document's editor to take the change back or make it again, then moves the
+// history to match. The history keeps the order of the changes and knows when
+// the document is as last saved.
 class ChangeCommand : public QUndoCommand {
 public:
-    ChangeCommand(modMain::DocumentEditor& document, modMain::Change change, const bool& quiet);
+    explicit ChangeCommand(modMain::Change change)
+        : change_(std::move(change))
+    {
+    }
 
-    void undo() override;
-    void redo() override;
+    void undo() override {}
+    void redo() override {}
 
     const modMain::Change& change() const { return change_; }
 
 private:
-    modMain::DocumentEditor& document_;
     const modMain::Change change_;
-    const bool& quiet_;
-    bool made_ = true;
 };

@@ -65,6 +65,11 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     lstGrupos->setFocus();
 }
 
+frmMain::~frmMain()
+{
+    document_.setFollower(nullptr);
+}
+
 void frmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
@@ -182,16 +187,7 @@ void frmMain::bindCommands()
     connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection&, const QItemSelection& deselected) { followSelection(deselected); });
     connect(lstConteudo, &QTableView::doubleClicked, this, guarded(&frmMain::editSelectedValue));
-    connect(&document_, &modMain::DocumentEditor::aboutToReplace, this, [this] {
-        // The rows hold texts of the document being replaced: they go first.
-        entryRows_->fill({});
-        groupRows_->fill({});
-    });
-    connect(&document_, &modMain::DocumentEditor::replaced, this, [this] {
-        listLiveHeaders();
-        history_->clear();  // a new document starts a history of its own
-    });
-    connect(&document_, &modMain::DocumentEditor::changed, this, &frmMain::followChange);
+    document_.setFollower(this);
 
     // Unsaved changes mark the caption, and the history says when there are none.
     connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { setWindowModified(!clean); });

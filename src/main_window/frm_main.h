@@ -26,11 +26,12 @@ class QUndoStack;
 // header's entries on the right, and every command. Each row of the lists
 // stands for its own group or entry; the commands change the document through
 // its editor, and the lists follow what the editor reports.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, private modMain::DocumentFollower {
     Q_OBJECT
 
 public:
     explicit frmMain(modMain::DocumentEditor& document, QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // Loads the file at `path` into the document and lists its headers. When it
     // cannot be read, tells the user why and changes nothing.
@@ -89,18 +90,20 @@ private:
     auto guarded(Command command);
 
     // The lists, following the document.
-    void listLiveHeaders();
+    void aboutToReplace() noexcept override;
+    void replaced() noexcept override;
+    bool followMade(const modMain::Change& change) noexcept override;
+    void followStep(const modMain::Change& change, modMain::ChangeEvent event) noexcept override;
+    // The rows a change made shows, once the room for them is made.
+    void showMade(const modMain::Change& change, const std::vector<modMain::LiveEntry>& added) noexcept;
     void followSelection(const QItemSelection& deselected);
-    void followChange(const modMain::Change& change, modMain::ChangeEvent event);
-    void followDone(const modMain::Change& change);
-    // After an undo or a redo, the lists as selecting the same header again would show them.
-    void relistKeepingSelection();
-    // An undo (back) or a redo; when the lists cannot follow it, it is taken back.
+    // An undo (back) or a redo, then the history moved to match.
     void stepHistory(bool back);
     // Shows the live entries of every live group carrying the selected header.
     void refreshEntries();
-    // The selected group header, or the empty text when no row is selected.
-    std::string selectedHeader() const;
+    // The selected group header (valid while the document does not change),
+    // or the empty text when no row is selected.
+    std::string_view selectedHeader() const;
     std::optional<int> selectedGroupRow() const;
     std::optional<int> selectedEntryRow() const;
     // Selects the entry's header and then the entry's row.
@@ -164,11 +167,13 @@ private:
     bool fileDialogShown_ = false;
     // The user has chosen to leave the unsaved changes behind (a session ending).
     bool leavingUnsaved_ = false;
-    // While set, the history moves without the document, and the lists ignore what they are told.
-    bool quiet_ = false;
-    bool historyStepFailed_ = false;
     // While the program itself sets the lists, a new selection refreshes nothing.
     bool relisting_ = false;
+    // The selected group, and its header, as they were before an undo or a redo.
+    struct KeptSelection {
+        int group = 0;
+        std::string header;
+    } keptSelection_;
     QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.

@@ -78,7 +78,7 @@ void frmMain::addGroup()
 
 void frmMain::addEntries()
 {
-    frmEntrada(this, document_, selectedHeader(), [this](std::string_view name) {
+    frmEntrada(this, document_, std::string(selectedHeader()), [this](std::string_view name) {
         return entryRows_->shows(name);
     }).exec();
 }

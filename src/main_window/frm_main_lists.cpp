@@ -1,7 +1,7 @@
-// The two lists, following the document: rows made from the document's texts
-// as each change is reported, kept until the next refresh. Running out of
-// memory leaves the lists, the document and the history as they were: each
-// list update is worked out whole before any row changes.
+// The two lists, following the document: rows made from the document's
+// positions and texts as each change is reported, kept until the next
+// refresh. Running out of memory leaves the lists, the document and the
+// history as they were: what may run out comes before any row changes.
 #include "main_window/frm_main.h"
 
 #include "form_kit/messages.h"
@@ -12,21 +12,6 @@
 #include <QTableView>
 #include <QUndoStack>
 
-namespace {
-
-std::vector<std::int16_t> liveGroups(const modMain::Document& document)
-{
-    std::vector<std::int16_t> groups;
-    groups.reserve(document.Groups.size());
-    for (int position = 1; position <= document.GroupCount(); ++position) {
-        if (document.group(position).Alive)
-            groups.push_back(static_cast<std::int16_t>(position));
-    }
-    return groups;
-}
-
-}  // namespace
-
 std::optional<int> frmMain::selectedGroupRow() const
 {
     const QModelIndexList selected = lstGrupos->selectionModel()->selectedRows();
@@ -35,10 +20,10 @@ std::optional<int> frmMain::selectedGroupRow() const
     return selected.first().row();
 }
 
-std::string frmMain::selectedHeader() const
+std::string_view frmMain::selectedHeader() const
 {
     const std::optional<int> row = selectedGroupRow();
-    return row ? std::string(groupRows_->text(*row, 0)) : std::string();
+    return row ? groupRows_->text(*row, 0) : std::string_view();
 }
 
 std::optional<int> frmMain::selectedEntryRow() const
@@ -51,7 +36,7 @@ std::optional<int> frmMain::selectedEntryRow() const
 
 void frmMain::refreshEntries()
 {
-    entryRows_->fill(document_.document().liveEntriesOf(selectedHeader()));
+    entryRows_->showEntriesOf(selectedHeader());
 }
 
 void frmMain::followSelection(const QItemSelection& deselected)
@@ -69,33 +54,6 @@ void frmMain::followSelection(const QItemSelection& deselected)
     }
 }
 
-void frmMain::listLiveHeaders()
-{
-    groupRows_->fill(liveGroups(document_.document()));
-    // No current row either: the first Down key then selects the first header
-    // instead of the second, where the list would put its cursor on focus.
-    lstGrupos->setCurrentIndex(QModelIndex());
-}
-
-void frmMain::relistKeepingSelection()
-{
-    const std::optional<int> selected = selectedGroupRow();
-    const int group = selected ? groupRows_->group(*selected) : 0;
-    const std::string header = selectedHeader();
-    std::vector<std::int16_t> groups = liveGroups(document_.document());
-    std::vector<modMain::LiveEntry> entries = document_.document().liveEntriesOf(header);
-    relisting_ = true;
-    groupRows_->fill(std::move(groups));
-    // The same group's row where it is still listed, else the first of its header.
-    int row = groupRows_->rowOfGroup(group);
-    if (row < 0)
-        row = groupRows_->rowOf(header);
-    if (row >= 0)
-        lstGrupos->setCurrentIndex(groupRows_->index(row, 0));
-    entryRows_->fill(std::move(entries));
-    relisting_ = false;
-}
-
 void frmMain::showEntry(modMain::EntryPosition at)
 {
     const int header = groupRows_->rowOfGroup(at.group);
@@ -111,93 +69,111 @@ void frmMain::showEntry(modMain::EntryPosition at)
 
 void frmMain::stepHistory(bool back)
 {
-    historyStepFailed_ = false;
-    if (back)
-        history_->undo();
-    else
-        history_->redo();
-    if (!historyStepFailed_)
+    const int index = history_->index() - (back ? 1 : 0);
+    if (index < 0 || index >= history_->count())
         return;
-    // The lists could not follow: the step is taken back, the history alone,
-    // then the document, which tells nobody.
-    const auto* command = static_cast<const ChangeCommand*>(history_->command(history_->index() - (back ? 0 : 1)));
-    quiet_ = true;
-    if (back)
-        history_->redo();
-    else
+    const modMain::Change& change = static_cast<const ChangeCommand*>(history_->command(index))->change();
+    // Before the document changes: what stays selected, and room for the rows
+    // it may show afterwards, so that following the step cannot fail.
+    const std::optional<int> row = selectedGroupRow();
+    keptSelection_ = {row ? groupRows_->group(*row) : 0, std::string(selectedHeader())};
+    entryRows_->makeRoom(document_.document().entrySlotsOf(keptSelection_.header) + change.steps.size());
+    if (back) {
+        document_.undo(change);
         history_->undo();
-    quiet_ = false;
-    const QSignalBlocker silent(&document_);
-    if (back)
-        document_.redo(command->change());
-    else
-        document_.undo(command->change());
-    showRefusal(this, modMain::EditOutcome::OutOfMemory);
+    } else if (const modMain::EditOutcome outcome = document_.redo(change); outcome == modMain::EditOutcome::Done) {
+        history_->redo();
+    } else {
+        showRefusal(this, outcome);
+    }
 }
 
-void frmMain::followChange(const modMain::Change& change, modMain::ChangeEvent event)
+void frmMain::aboutToReplace() noexcept
 {
-    if (quiet_)
-        return;
-    leavingUnsaved_ = false;
-    if (event != modMain::ChangeEvent::Done) {
-        try {
-            relistKeepingSelection();
-        } catch (const std::bad_alloc&) {
-            historyStepFailed_ = true;
-        }
-        return;
-    }
-    history_->push(new ChangeCommand(document_, change, quiet_));
-    try {
-        followDone(change);
-    } catch (const std::bad_alloc&) {
-        // The history steps back alone; the document's editor takes the change back.
-        quiet_ = true;
-        history_->undo();
-        quiet_ = false;
-        throw;
-    }
+    // The rows stand for slots of the document being replaced: they go first.
+    entryRows_->clear();
+    groupRows_->clear();
 }
 
-void frmMain::followDone(const modMain::Change& change)
+void frmMain::replaced() noexcept
+{
+    groupRows_->showLiveGroups();
+    // No current row either: the first Down key then selects the first header
+    // instead of the second, where the list would put its cursor on focus.
+    lstGrupos->setCurrentIndex(QModelIndex());
+    history_->clear();  // a new document starts a history of its own
+}
+
+bool frmMain::followMade(const modMain::Change& change) noexcept
 {
     using Kind = modMain::Change::Kind;
-    using Step = modMain::EditStep::Kind;
+    std::vector<modMain::LiveEntry> added;
+    try {
+        if (change.kind == Kind::AddEntry) {
+            added.reserve(change.steps.size());
+            for (const modMain::EditStep& step : change.steps)
+                added.push_back({step.at, step.text, step.other});
+            entryRows_->makeRoom(std::size_t(entryRows_->rowCount()) + added.size());
+        } else if (change.kind == Kind::RemoveEntry) {
+            entryRows_->makeRoom(document_.document().entrySlotsOf(selectedHeader()));
+        }
+        auto command = std::make_unique<ChangeCommand>(change);
+        history_->push(command.get());
+        command.release();  // the history's now
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    leavingUnsaved_ = false;
+    showMade(change, added);
+    return true;
+}
+
+void frmMain::showMade(const modMain::Change& change, const std::vector<modMain::LiveEntry>& added) noexcept
+{
+    using Kind = modMain::Change::Kind;
+    const modMain::EditStep& first = change.steps.front();
     switch (change.kind) {
     case Kind::SetValue:
-        entryRows_->showValue(change.steps.front().at, change.steps.front().text);
+        entryRows_->showValue(first.at, first.text);
         break;
     case Kind::AddGroup:
-        groupRows_->append({change.steps.front().at.group});
+        groupRows_->append(first.at.group);
         break;
-    case Kind::AddEntry: {
-        std::vector<modMain::LiveEntry> added;
-        added.reserve(change.steps.size());
-        for (const modMain::EditStep& step : change.steps)
-            added.push_back({step.at, step.text, step.other});
+    case Kind::AddEntry:
         entryRows_->append(added);
         break;
-    }
     case Kind::RemoveEntry:
-        refreshEntries();
+        refreshEntries();  // within the room made for it
         break;
     case Kind::RemoveGroup:
         // The group's row goes, and with no header selected the entry list empties.
-        if (const int row = groupRows_->rowOfGroup(change.steps.front().at.group); row >= 0) {
+        if (const int row = groupRows_->rowOfGroup(first.at.group); row >= 0) {
             groupRows_->remove(row);
             lstGrupos->clearSelection();
         }
         break;
-    case Kind::Import: {
-        std::vector<std::int16_t> created;
+    case Kind::Import:
         for (const modMain::EditStep& step : change.steps) {
-            if (step.kind == Step::AppendGroup)
-                created.push_back(step.at.group);
+            if (step.kind == modMain::EditStep::Kind::AppendGroup)
+                groupRows_->append(step.at.group);
         }
-        groupRows_->append(created);
-        entryRows_->fill({});
+        entryRows_->clear();
         break;
     }
-    }
+}
+
+void frmMain::followStep(const modMain::Change&, modMain::ChangeEvent) noexcept
+{
+    // The lists as selecting the same group again would show them: its row
+    // where it is still listed, else the first of its header.
+    leavingUnsaved_ = false;
+    relisting_ = true;
+    groupRows_->showLiveGroups();
+    int row = groupRows_->rowOfGroup(keptSelection_.group);
+    if (row < 0)
+        row = groupRows_->rowOf(keptSelection_.header);
+    if (row >= 0)
+        lstGrupos->setCurrentIndex(groupRows_->index(row, 0));
+    entryRows_->showEntriesOf(row >= 0 ? keptSelection_.header : std::string_view());
+    relisting_ = false;
 }

@@ -26,19 +26,6 @@ TextRows::TextRows(const modMain::Document& document, QStringList headings, QObj
 {
 }
 
-template <typename Row>
-void TextRows::appendRows(std::vector<Row>& rows, const std::vector<Row>& more)
-{
-    if (more.empty())
-        return;
-    // Room first, grown as push_back would: what may throw comes before any row changes.
-    if (rows.capacity() - rows.size() < more.size())
-        rows.reserve(std::max(rows.capacity() * 2, rows.size() + more.size()));
-    beginInsertRows({}, count(), count() + int(more.size()) - 1);
-    rows.insert(rows.end(), more.begin(), more.end());
-    endInsertRows();
-}
-
 int TextRows::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : count();
@@ -75,6 +62,7 @@ int TextRows::rowOf(std::string_view text) const
 GroupRows::GroupRows(const modMain::Document& document, QObject* parent)
     : TextRows(document, {}, parent)
 {
+    groups_.reserve(modMain::kMaxSlots);
 }
 
 int GroupRows::count() const
@@ -93,19 +81,32 @@ int GroupRows::rowOfGroup(int group) const
     return found == groups_.end() ? -1 : int(found - groups_.begin());
 }
 
-void GroupRows::fill(std::vector<std::int16_t> groups)
+void GroupRows::showLiveGroups() noexcept
 {
     beginResetModel();
-    groups_ = std::move(groups);
+    groups_.clear();
+    for (int position = 1; position <= document_.GroupCount(); ++position) {
+        if (document_.group(position).Alive)
+            groups_.push_back(static_cast<std::int16_t>(position));
+    }
     endResetModel();
 }
 
-void GroupRows::append(const std::vector<std::int16_t>& groups)
+void GroupRows::clear() noexcept
 {
-    appendRows(groups_, groups);
+    beginResetModel();
+    groups_.clear();
+    endResetModel();
 }
 
-void GroupRows::remove(int row)
+void GroupRows::append(std::int16_t group) noexcept
+{
+    beginInsertRows({}, count(), count());
+    groups_.push_back(group);
+    endInsertRows();
+}
+
+void GroupRows::remove(int row) noexcept
 {
     beginRemoveRows({}, row, row);
     groups_.erase(groups_.begin() + row);
@@ -135,19 +136,39 @@ int EntryRows::rowOf(modMain::EntryPosition at) const
     return found == entries_.end() ? -1 : int(found - entries_.begin());
 }
 
-void EntryRows::fill(std::vector<modMain::LiveEntry> entries)
+void EntryRows::makeRoom(std::size_t rows)
 {
+    // Grown as push_back would, so that rows appended one dialog at a time cost little.
+    if (rows > entries_.capacity())
+        entries_.reserve(std::max(rows, entries_.capacity() * 2));
+}
+
+void EntryRows::showEntriesOf(std::string_view header)
+{
+    makeRoom(document_.entrySlotsOf(header));
     beginResetModel();
-    entries_ = std::move(entries);
+    entries_.clear();
+    document_.appendLiveEntriesOf(header, entries_);
     endResetModel();
 }
 
-void EntryRows::append(const std::vector<modMain::LiveEntry>& entries)
+void EntryRows::clear() noexcept
 {
-    appendRows(entries_, entries);
+    beginResetModel();
+    entries_.clear();
+    endResetModel();
 }
 
-void EntryRows::showValue(modMain::EntryPosition at, modMain::TextRef value)
+void EntryRows::append(const std::vector<modMain::LiveEntry>& entries) noexcept
+{
+    if (entries.empty())
+        return;
+    beginInsertRows({}, count(), count() + int(entries.size()) - 1);
+    entries_.insert(entries_.end(), entries.begin(), entries.end());
+    endInsertRows();
+}
+
+void EntryRows::showValue(modMain::EntryPosition at, modMain::TextRef value) noexcept
 {
     if (const int row = rowOf(at); row >= 0) {
         entries_[std::size_t(row)].value = value;

@@ -5,14 +5,15 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
-#include <string>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
-// The rows of the window's two lists: texts of the document as they were when
-// each row was made, never sorted. A row keeps the document's texts without
-// copying them, so a list of a million rows costs a few bytes a row and fills
-// at once.
+// The rows of the window's two lists, each standing for its own group or
+// entry of the document, never sorted. A row keeps the document's position
+// and texts without copying them, so a list of a million rows costs a few
+// bytes a row and fills at once. What a list does once it has room never runs
+// out of memory: following a change cannot fail half-way.
 class TextRows : public QAbstractTableModel {
 public:
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -29,10 +30,6 @@ public:
 protected:
     TextRows(const modMain::Document& document, QStringList headings, QObject* parent);
 
-    // Appends all of `more` to `rows`, or none when memory runs out.
-    template <typename Row>
-    void appendRows(std::vector<Row>& rows, const std::vector<Row>& more);
-
     const modMain::Document& document_;
 
 private:
@@ -42,7 +39,8 @@ private:
 };
 
 // One row per live group, in position order, showing its header: the n-th
-// row of a header is the n-th live group carrying it.
+// row of a header is the n-th live group carrying it. It has room for every
+// group a document can hold from the start.
 class GroupRows final : public TextRows {
 public:
     GroupRows(const modMain::Document& document, QObject* parent);
@@ -52,10 +50,12 @@ public:
     // The row of the group at this position, or -1.
     int rowOfGroup(int group) const;
     using TextRows::rowOf;
-    void fill(std::vector<std::int16_t> groups);
-    // All of them, or none when memory runs out.
-    void append(const std::vector<std::int16_t>& groups);
-    void remove(int row);
+
+    // Every live group of the document, or none.
+    void showLiveGroups() noexcept;
+    void clear() noexcept;
+    void append(std::int16_t group) noexcept;
+    void remove(int row) noexcept;
 
 private:
     int count() const override;
@@ -73,11 +73,17 @@ public:
     // The row of the entry at this position, or -1.
     int rowOf(modMain::EntryPosition at) const;
     using TextRows::rowOf;
-    void fill(std::vector<modMain::LiveEntry> entries);
-    // All of them, or none when memory runs out.
-    void append(const std::vector<modMain::LiveEntry>& entries);
+
+    // Room for this many rows; may run out of memory, changing nothing.
+    void makeRoom(std::size_t rows);
+    // The live entries of every live group carrying `header`, within the room
+    // made for the header's entry slots (made here when it is missing).
+    void showEntriesOf(std::string_view header);
+    void clear() noexcept;
+    // Within the room made for them.
+    void append(const std::vector<modMain::LiveEntry>& entries) noexcept;
     // The entry's row, if it has one, shows this value from now on.
-    void showValue(modMain::EntryPosition at, modMain::TextRef value);
+    void showValue(modMain::EntryPosition at, modMain::TextRef value) noexcept;
 
 private:
     int count() const override;

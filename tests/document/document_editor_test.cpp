@@ -13,6 +13,7 @@ namespace {
 
 using testing::allSlots;
 using testing::parsed;
+using testing::RecordingFollower;
 
 const std::string kFile = "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\n";
 
@@ -63,17 +64,22 @@ TEST(DocumentEditor, MakesEachChangeWholeAndTakesItBackSlotForSlot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DocumentEditor editor;
+        RecordingFollower follower(editor);
         editor.replace(parsed(kFile));
-        std::vector<std::pair<Change, ChangeEvent>> reports;
-        QObject::connect(&editor, &DocumentEditor::changed,
-                         [&](const Change& change, ChangeEvent event) { reports.emplace_back(change, event); });
         const std::vector<std::string> before = allSlots(editor.document());
+        // A change the lists cannot follow is taken back whole.
+        follower.refuse = true;
+        ASSERT_EQ(c.make(editor), EditOutcome::OutOfMemory);
+        EXPECT_EQ(allSlots(editor.document()), before);
+        follower.refuse = false;
+        follower.reports.clear();
 
         ASSERT_EQ(c.make(editor), EditOutcome::Done);
         EXPECT_EQ(documentBytes(editor.document()), c.saved);
+        const auto& reports = follower.reports;
         ASSERT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports[0].first.kind, c.kind);
-        EXPECT_EQ(reports[0].second, ChangeEvent::Done);
+        EXPECT_EQ(reports[0].second, std::nullopt);
         std::vector<EntryPosition> at;
         for (const EditStep& step : reports[0].first.steps)
             at.push_back(step.at);
@@ -115,14 +121,13 @@ TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DocumentEditor editor;
+        RecordingFollower follower(editor);
         editor.replace(parsed(file));
-        std::optional<Change> made;
-        QObject::connect(&editor, &DocumentEditor::changed, [&](const Change& change) { made = change; });
         const std::vector<std::string> before = allSlots(editor.document());
         ASSERT_EQ(editor.importBlock(c.block).outcome, EditOutcome::Done);
         EXPECT_EQ(documentBytes(editor.document()), c.saved);
-        ASSERT_TRUE(made);
-        editor.undo(*made);  // the whole block, in one step
+        ASSERT_EQ(follower.reports.size(), 1u);
+        editor.undo(follower.reports[0].first);  // the whole block, in one step
         EXPECT_EQ(allSlots(editor.document()), before);
     }
 
@@ -187,13 +192,11 @@ TEST(DocumentEditor, ChangesNothingItCannotMakeWhole)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DocumentEditor editor;
+        RecordingFollower follower(editor);
         editor.replace(parsed(c.file));
-        std::vector<std::string> before;
-        QObject::connect(&editor, &DocumentEditor::changed, [&] { before = allSlots(editor.document()); });
-        before = allSlots(editor.document());
         EXPECT_EQ(c.make(editor), c.outcome);
         // Nothing since the last change that was made: the refused one left no trace.
-        EXPECT_EQ(allSlots(editor.document()), before);
+        EXPECT_EQ(allSlots(editor.document()), follower.slotsAfterLastMade);
     }
 }
 

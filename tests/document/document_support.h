@@ -1,12 +1,15 @@
 #pragma once
 
 #include "document/document.h"
+#include "document/document_editor.h"
 #include "document/reader.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace modMain::testing {
@@ -36,6 +39,36 @@ inline std::vector<std::string> allSlots(const Document& document)
     }
     return all;
 }
+
+// Follows an editor, recording what it reports: each change, with how
+// (nothing for a change made), and every slot as the last change made left
+// them. Refuses to follow the changes made while told to.
+class RecordingFollower final : public DocumentFollower {
+public:
+    explicit RecordingFollower(DocumentEditor& editor)
+        : editor_(editor)
+    {
+        editor.setFollower(this);
+    }
+
+    std::vector<std::pair<Change, std::optional<ChangeEvent>>> reports;
+    std::vector<std::string> slotsAfterLastMade;
+    bool refuse = false;
+
+private:
+    void aboutToReplace() noexcept override {}
+    void replaced() noexcept override { slotsAfterLastMade = allSlots(editor_.document()); }
+    bool followMade(const Change& change) noexcept override
+    {
+        reports.emplace_back(change, std::nullopt);
+        if (!refuse)
+            slotsAfterLastMade = allSlots(editor_.document());
+        return !refuse;
+    }
+    void followStep(const Change& change, ChangeEvent event) noexcept override { reports.emplace_back(change, event); }
+
+    DocumentEditor& editor_;
+};
 
 inline Document parsed(std::string_view text)
 {
