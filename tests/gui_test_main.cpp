@@ -1,10 +1,9 @@
 // Runs GoogleTest tests that drive real widgets. The application object is made
 // only when tests run, so listing them needs no display.
 #include "form_kit/program_icon.h"
+#include "test_environment.h"
 
 #include <QApplication>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -38,6 +37,7 @@ private:
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new TestEnvironment);
     ::testing::AddGlobalTestEnvironment(new Application(argc, argv));
     return RUN_ALL_TESTS();
 }

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/process_settings.h"
 #include "app/qt_translations.h"
 #include "document/document_editor.h"
 #include "form_kit/messages.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    makeProcessSettings();
     QApplication::setApplicationName(QStringLiteral("Planora"));
     QApplication::setApplicationVersion(QStringLiteral(PLANORA_VERSION));
 
