@@ -8,7 +8,7 @@ PACKAGE_DIR   := build-package
 FUZZ_SECONDS  ?= 600
 JOBS          ?= 2
 
-PACKAGES       := cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev \
+PACKAGES       := cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev libxxhash-dev \
                   desktop-file-utils appstream shared-mime-info libglib2.0-bin
 BENCH_PACKAGES := libinih-dev
 PACKAGE_PACKAGES := dpkg-dev lintian

@@ -2,17 +2,16 @@
 
 #include "document/system_calls.h"
 
-#include <QDateTime>
+#include "document/content_hash.h"
+
 #include <QFile>
-#include <QHashFunctions>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <csignal>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <thread>
 
@@ -28,7 +27,6 @@ SystemCalls& systemCalls()
 {
     static SystemCalls calls{
         [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); },
-        ::mkostemp,
         ::pread,
         ::write,
         ::fsync,
@@ -78,50 +76,6 @@ bool sameFile(const struct stat& info, const FileStamp& stamp)
     return static_cast<std::uint64_t>(info.st_dev) == stamp.device &&
            static_cast<std::uint64_t>(info.st_ino) == stamp.inode;
 }
-
-// A hash of a file's bytes, fed piece by piece: the same bytes give the same
-// hash however they were cut, for it hashes blocks of one fixed size.
-class ContentHash {
-public:
-    void add(std::string_view bytes)
-    {
-        while (!bytes.empty()) {
-            if (buffered_ == 0 && bytes.size() >= kBlock) {
-                mix(bytes.substr(0, kBlock));
-                bytes.remove_prefix(kBlock);
-                continue;
-            }
-            if (!buffer_)
-                buffer_ = std::make_unique_for_overwrite<char[]>(kBlock);
-            const std::size_t taken = std::min(kBlock - buffered_, bytes.size());
-            std::memcpy(buffer_.get() + buffered_, bytes.data(), taken);
-            buffered_ += taken;
-            bytes.remove_prefix(taken);
-            if (buffered_ == kBlock) {
-                mix({buffer_.get(), kBlock});
-                buffered_ = 0;
-            }
-        }
-    }
-
-    std::uint64_t value()
-    {
-        if (buffered_ > 0) {
-            mix({buffer_.get(), buffered_});
-            buffered_ = 0;
-        }
-        return hash_;
-    }
-
-private:
-    static constexpr std::size_t kBlock = 64 * 1024;
-
-    void mix(std::string_view block) { hash_ = qHashBits(block.data(), block.size(), hash_) ^ (hash_ * 31 + 1); }
-
-    std::uint64_t hash_ = 0x9e3779b97f4a7c15u;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t buffered_ = 0;
-};
 
 bool hasNoWriteBit(const struct stat& info)
 {
@@ -299,10 +253,8 @@ public:
     explicit ReadLease(int fd)
         : fd_(fd)
     {
-        // A lease being broken is signalled with SIGIO, which would end the
-        // program; the lease's state is asked for instead.
-        static std::once_flag quiet;
-        std::call_once(quiet, [] { std::signal(SIGIO, SIG_IGN); });
+        // A lease being broken is signalled with SIGIO, which the program
+        // ignores from its start; the lease's state is asked for instead.
     }
     ~ReadLease() { release(); }
 
@@ -381,9 +333,7 @@ FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const
             earlier = {};
             continue;
         }
-        ContentHash hash;
-        hash.add({bytes->data.get(), bytes->size});
-        const FileStamp stamp = stampOf(after, hash.value());
+        const FileStamp stamp = stampOf(after, hashOf({bytes->data.get(), bytes->size}));
         // Read twice, a file written a moment ago is taken only when nothing about it moved in between.
         const bool recent = !generated &&
                             nowNs() - nanoseconds(after.st_mtim) < std::chrono::nanoseconds(kRecent).count();
@@ -404,9 +354,7 @@ FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const
 QByteArray saveTag(const QByteArray& target)
 {
     const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
-    std::uint32_t hash = 2166136261u;  // FNV-1a
-    for (const char c : name)
-        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    const auto hash = static_cast<std::uint32_t>(hashOf({name.constData(), std::size_t(name.size())}));
     return QByteArray::number(hash, 16).rightJustified(8, '0');
 }
 
@@ -437,12 +385,20 @@ void removeLeftovers(const QByteArray& target)
     ::closedir(entries);
 }
 
-// The mode a new file gets: what the process's umask leaves of rw for all.
-mode_t newFileMode()
+// Creates a file of a name made from `pattern`, its last six characters
+// chosen afresh until the name is free; `pattern` gets the name. The system
+// gives it `mode` as the process's umask leaves it.
+int createTemporary(QByteArray& pattern, mode_t mode)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (qsizetype i = pattern.size() - 6; i < pattern.size(); ++i)
+            pattern[i] = kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+        const int fd = systemCalls().open(pattern.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 SaveResult replaceFailure(int error)
@@ -498,7 +454,7 @@ SaveResult writeKeepingCopy(const QByteArray& target, const ContentSource& conte
     if (file.get() < 0)
         return replaceFailure(errno);
     QByteArray copyName = temporaryPattern(target, "-copia-");
-    Descriptor copy(calls.mkostemp(copyName.data(), O_CLOEXEC));
+    Descriptor copy(createTemporary(copyName, 0600));
     if (copy.get() < 0)
         return replaceFailure(errno);
     const auto fail = [&](int error) {
@@ -636,10 +592,6 @@ FileContent readRegularFile(const QString& path, std::size_t limit, const WhileW
 
 SaveResult replaceFile(const QString& path, const ContentSource& content)
 {
-    // Past a file-size limit the system raises SIGXFSZ, which would end the
-    // program: ignored, the write fails with EFBIG like any other.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { std::signal(SIGXFSZ, SIG_IGN); });
     const SystemCalls& calls = systemCalls();
     struct stat info {};
     bool exists = false;
@@ -663,8 +615,10 @@ SaveResult replaceFile(const QString& path, const ContentSource& content)
             return writeKeepingCopy(*target, content);
     }
 
+    // A new file gets read and write for all that the umask leaves; one that
+    // replaces a file gets that file's mode once it is known to keep it.
     QByteArray temporary = temporaryPattern(*target, "-");
-    Descriptor file(calls.mkostemp(temporary.data(), O_CLOEXEC));
+    Descriptor file(createTemporary(temporary, exists ? 0600 : 0666));
     if (file.get() < 0)
         return replaceFailure(errno);
     const auto fail = [&](int reason) {
@@ -688,8 +642,6 @@ SaveResult replaceFile(const QString& path, const ContentSource& content)
             ::unlink(temporary.constData());
             return writeKeepingCopy(*target, content);
         }
-    } else if (calls.fchmod(file.get(), newFileMode()) != 0) {
-        return fail(errno);
     }
 
     ContentHash hash;

@@ -9,7 +9,6 @@ namespace modMain {
 // root, say), and see that every failure is told and cleaned up after.
 struct SystemCalls {
     int (*open)(const char* path, int flags, mode_t mode);
-    int (*mkostemp)(char* name, int flags);
     ssize_t (*pread)(int fd, void* bytes, size_t size, off_t offset);
     ssize_t (*write)(int fd, const void* bytes, size_t size);
     int (*fsync)(int fd);

@@ -263,6 +263,12 @@ void fail(Result (*&call)(Arguments...))
     call = failing<Result, Arguments...>;
 }
 
+// Creating a new file (a save's temporary file) fails; every other open is the system's.
+int failingCreation(const char* path, int flags, mode_t mode)
+{
+    return (flags & O_EXCL) ? failing<int>() : ::open(path, flags, mode);
+}
+
 // The same, the first time only.
 template <auto Call, typename... Arguments>
 int failingOnce(Arguments... arguments)
@@ -284,7 +290,7 @@ TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
         bool saves;      // by another way
         bool keepsCopy;  // the old content stays beside the file
     } cases[] = {
-        {"making the temporary file", [](SystemCalls& c) { fail(c.mkostemp); }, false, false, false},
+        {"making the temporary file", [](SystemCalls& c) { c.open = failingCreation; }, false, false, false},
         {"writing", [](SystemCalls& c) { fail(c.write); }, false, false, false},
         {"flushing", [](SystemCalls& c) { fail(c.fsync); }, false, false, false},
         {"closing", [](SystemCalls& c) { c.close = [](int fd) { return ::close(fd) + failing<int>(); }; }, false, false,
@@ -295,8 +301,8 @@ TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
         {"copying an attribute", [](SystemCalls& c) { fail(c.fsetxattr); }, false, true, false},
         {"listing the attributes to copy", [](SystemCalls& c) { fail(c.flistxattr); }, false, true, false},
         {"opening the file to copy its attributes", [](SystemCalls& c) { fail(c.open); }, false, false, false},
-        {"keeping the old content of a file written in place", [](SystemCalls& c) { fail(c.mkostemp); }, true, false,
-         false},
+        {"keeping the old content of a file written in place", [](SystemCalls& c) { c.open = failingCreation; }, true,
+         false, false},
         {"reading the old content of a file written in place", [](SystemCalls& c) { fail(c.pread); }, true, false,
          false},
         {"writing in place", [](SystemCalls& c) { c.ftruncate = failingOnce<&::ftruncate>; }, true, false, false},
@@ -346,9 +352,10 @@ TEST(SafeSave, RemovesTheTemporaryFilesOfEarlierSavesOfTheFileCutShort)
     // The name a save of this file gives its temporary file.
     static QByteArray pattern;
     const SystemCalls system = systemCalls();
-    systemCalls().mkostemp = [](char* name, int flags) {
-        pattern = name;
-        return ::mkostemp(name, flags);
+    systemCalls().open = [](const char* name, int flags, mode_t mode) {
+        if (flags & O_EXCL)
+            pattern = name;
+        return ::open(name, flags, mode);
     };
     saveDocument(parsed("[g]\r\n"), target);
     systemCalls() = system;
