@@ -5,6 +5,7 @@
 #include "form_kit/form_layout.h"
 #include "form_kit/frame_caption.h"
 #include "form_kit/messages.h"
+#include "form_kit/typed_text.h"
 
 #include <QGroupBox>
 #include <QLabel>

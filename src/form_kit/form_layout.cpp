@@ -45,7 +45,8 @@ void fitCaption(QGroupBox* frame)
         option.fontMetrics = metrics;
         option.text = frame->title();
         option.subControls = QStyle::SC_GroupBoxLabel;
-        const QRect label = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+        const QRect label = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel,
+                                                           frame);
         return frame->rect().contains(label);
     });
     if (fitted == kept)

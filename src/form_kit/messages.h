@@ -6,7 +6,6 @@
 
 #include <new>
 #include <optional>
-#include <string>
 
 class QWidget;
 
@@ -25,22 +24,6 @@ bool askYesNo(QWidget* parent, const QString& title, const QString& text, bool y
 // The input box: a prompt and a text to change, OK and Cancel. The text as
 // confirmed, of any length, or nothing when cancelled.
 std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt, const QString& text);
-
-// The file stores 8-bit text, one entry per line. The file's bytes for `text`;
-// when it holds characters a line of the file cannot keep, nothing, after
-// saying which.
-std::optional<std::string> acceptLineText(QWidget* parent, const QString& text);
-
-// The same for a block of lines (line breaks allowed).
-std::optional<std::string> acceptBlockText(QWidget* parent, const QString& text);
-
-// An entry must be written so that it reads back as typed: its characters must
-// fit a line, its name must hold no "=", and it must not read as a header.
-struct EncodedEntry {
-    std::string name;
-    std::string value;
-};
-std::optional<EncodedEntry> acceptEntry(QWidget* parent, const QString& name, const QString& value);
 
 // Tells why the document refused a change; nothing for a change that was made
 // or that had nothing to act on.

@@ -8,6 +8,7 @@
 #include "dialogs/frm_novo_grupo.h"
 #include "document/text_codec.h"
 #include "form_kit/messages.h"
+#include "form_kit/typed_text.h"
 #include "main_window/text_rows.h"
 
 #include <QListView>
