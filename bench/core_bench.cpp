@@ -1,6 +1,7 @@
 // The document core against a plain read of the file, inih and QSettings.
 #include "bench_util.h"
 
+#include "document/content_hash.h"
 #include "document/reader.h"
 #include "document/writer.h"
 
@@ -15,6 +16,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -82,6 +85,30 @@ void readWithQSettings(const QString& path)
     g_sink = static_cast<std::size_t>(settings.allKeys().size());
 }
 
+// The outside-change record's hash of the whole file, its bytes in memory.
+double timeHash(const Sample& sample)
+{
+    QFile file(sample.path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    return medianMs(sample.runs, [&] { g_sink = modMain::hashOf({bytes.constData(), std::size_t(bytes.size())}); });
+}
+
+// Localizar from the first entry: a text only the last entry holds (a value
+// typed since the load), and a text no entry holds.
+std::pair<double, double> timeFind(const Sample& sample)
+{
+    modMain::Document document = *modMain::readDocument(sample.path).document;
+    const modMain::EntryPosition last{document.GroupCount(), document.group(document.GroupCount()).EntryCount()};
+    document.setValue(last, document.store("Valor digitado"));
+    const auto find = [&](std::string_view text) {
+        return medianMs(sample.runs, [&] {
+            g_sink = std::size_t(document.nextLiveEntryContaining(text, modMain::EntryPosition{1, 1}).has_value());
+        });
+    };
+    return {find("DIGITADO"), find("nenhum texto")};
+}
+
 QString verdict(bool met)
 {
     return met ? QStringLiteral("met") : QStringLiteral("MISSED");
@@ -105,6 +132,9 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
         double worstBytesPerLine = 0;
         double check = 0;
         double save = 0;
+        double hash = 0;
+        double findNext = 0;
+        double findNone = 0;
     } goals;
     for (const Sample& sample : samples) {
         const double floor = medianMs(sample.runs, [&] { readAndCountLines(sample.path); });
@@ -149,6 +179,8 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
             goals.readWrite = readWrite;
             goals.check = check;
             goals.save = writer;
+            goals.hash = timeHash(sample);
+            std::tie(goals.findNext, goals.findNone) = timeFind(sample);
         }
         // In a small file the fixed cost of a load (some 0.3 MB) outweighs its lines.
         if (sample.bytes >= 1000000)
@@ -166,6 +198,12 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
                 qPrintable(verdict(goals.readWrite < 150)));
     std::printf("  check before a save, maximum:  %5.1f ms, %4.2fx the save's %.1f ms\n", goals.check,
                 goals.check / goals.save, goals.save);
+    std::printf("  hash of the maximum file:      %5.2f ms (goal < 2 ms)         %s\n", goals.hash,
+                qPrintable(verdict(goals.hash < 2)));
+    std::printf("  find the last entry, maximum:  %5.2f ms (goal <= 16 ms)       %s\n", goals.findNext,
+                qPrintable(verdict(goals.findNext <= 16)));
+    std::printf("  find nothing, maximum:         %5.2f ms (goal <= 16 ms)       %s\n", goals.findNone,
+                qPrintable(verdict(goals.findNone <= 16)));
     std::printf("  peak memory, files over 1 MB:  file + %.1f B/line at most (goal: file + about 20 B/line)  %s\n",
                 goals.worstBytesPerLine, qPrintable(verdict(goals.worstBytesPerLine <= 22)));
 }

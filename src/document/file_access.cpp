@@ -137,9 +137,11 @@ bool writeAll(int fd, std::string_view bytes)
 }
 
 // Reads from the start of the file to its end, or until it holds more than
-// `limit` bytes. Nothing when a read fails (errno tells why).
-std::optional<FileBytes> readFromStart(int fd, std::size_t expected, std::size_t limit)
+// `limit` bytes, hashing the bytes piece by piece as they come in, while they
+// are still in the processor's cache. Nothing when a read fails (errno tells why).
+std::optional<FileBytes> readFromStart(int fd, std::size_t expected, std::size_t limit, ContentHash& hash)
 {
+    constexpr std::size_t kPiece = 256 * 1024;
     // One byte more than the size shows at once whether the file has grown.
     std::size_t capacity = std::min(expected, limit) + 1;
     FileBytes bytes{std::make_unique_for_overwrite<char[]>(capacity), 0};
@@ -153,7 +155,8 @@ std::optional<FileBytes> readFromStart(int fd, std::size_t expected, std::size_t
             std::memcpy(larger.get(), bytes.data.get(), bytes.size);
             bytes.data = std::move(larger);
         }
-        const ssize_t got = systemCalls().pread(fd, bytes.data.get() + bytes.size, capacity - bytes.size,
+        char* const piece = bytes.data.get() + bytes.size;
+        const ssize_t got = systemCalls().pread(fd, piece, std::min(kPiece, capacity - bytes.size),
                                                 static_cast<off_t>(bytes.size));
         if (got < 0) {
             if (errno == EINTR)
@@ -162,6 +165,7 @@ std::optional<FileBytes> readFromStart(int fd, std::size_t expected, std::size_t
         }
         if (got == 0)
             return bytes;
+        hash.add({piece, static_cast<std::size_t>(got)});
         bytes.size += static_cast<std::size_t>(got);
     }
 }
@@ -315,7 +319,8 @@ FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const
         const auto size = static_cast<std::size_t>(before.st_size);
         if (size > limit)
             return readFailure(tooLargeReason(limit));
-        std::optional<FileBytes> bytes = readFromStart(fd, size, limit);
+        ContentHash hash;
+        std::optional<FileBytes> bytes = readFromStart(fd, size, limit, hash);
         if (!bytes)
             return readFailure(systemReason(errno));
         if (bytes->size > limit)
@@ -333,7 +338,7 @@ FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const
             earlier = {};
             continue;
         }
-        const FileStamp stamp = stampOf(after, hashOf({bytes->data.get(), bytes->size}));
+        const FileStamp stamp = stampOf(after, hash.value());
         // Read twice, a file written a moment ago is taken only when nothing about it moved in between.
         const bool recent = !generated &&
                             nowNs() - nanoseconds(after.st_mtim) < std::chrono::nanoseconds(kRecent).count();
