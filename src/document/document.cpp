@@ -78,9 +78,9 @@ std::vector<LiveEntry> Document::liveEntriesOf(std::string_view header) const
 std::optional<EntryPosition> Document::nextLiveEntryContaining(std::string_view text,
                                                                std::optional<EntryPosition> after) const
 {
-    const auto holds = [&](const GroupRecord& group, std::size_t k) {
-        return group.EntryAlive[k] && (containsIgnoringCase(this->text(group.Names[k]), text) ||
-                                       containsIgnoringCase(this->text(group.Values[k]), text));
+    const TextFinder finder(text);
+    const auto holds = [&](TextRef ref, bool fileLinesHold) {
+        return (fileLinesHold || isStored(ref)) && finder.in(this->text(ref));
     };
     // The entries after the start to the end, then from the first to the start itself.
     const EntryPosition start = after.value_or(EntryPosition{1, 0});
@@ -89,10 +89,15 @@ std::optional<EntryPosition> Document::nextLiveEntryContaining(std::string_view 
             const GroupRecord& record = group(g);
             if (!record.Alive)
                 continue;
+            const bool fileLinesHold = record.entryLines.size == 0 || finder.in(this->text(record.entryLines));
+            if (!fileLinesHold && !record.storedTexts)
+                continue;
             const int first = g == from.group ? from.entry : 0;
             const int last = g == to.group ? to.entry : record.EntryCount();
             for (int k = first; k < last && k < record.EntryCount(); ++k) {
-                if (holds(record, static_cast<std::size_t>(k)))
+                const auto slot = static_cast<std::size_t>(k);
+                if (record.EntryAlive[slot] &&
+                    (holds(record.Names[slot], fileLinesHold) || holds(record.Values[slot], fileLinesHold)))
                     return EntryPosition{static_cast<std::int16_t>(g), static_cast<std::int16_t>(k + 1)};
             }
         }
@@ -116,7 +121,18 @@ bool Document::isLive(EntryPosition at) const
 
 void Document::setValue(EntryPosition at, TextRef value)
 {
-    group(at.group).Values[static_cast<std::size_t>(at.entry - 1)] = value;
+    GroupRecord& record = group(at.group);
+    record.Values[static_cast<std::size_t>(at.entry - 1)] = value;
+    record.storedTexts = record.storedTexts || isStored(value);
+}
+
+void Document::appendEntry(int group, TextRef name, TextRef value)
+{
+    GroupRecord& record = this->group(group);
+    record.Names.push_back(name);
+    record.Values.push_back(value);
+    record.EntryAlive.push_back(true);
+    record.storedTexts = record.storedTexts || isStored(name) || isStored(value);
 }
 
 void Document::removeEntry(EntryPosition at)

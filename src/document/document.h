@@ -48,6 +48,13 @@ struct GroupRecord {
     std::vector<TextRef> Names;
     std::vector<TextRef> Values;
     std::vector<bool> EntryAlive;
+    // The bytes of the loaded file that its entry lines were read from (none
+    // for a group made since): every text of its entries that is the file's
+    // lies within them, so a search can pass over them in one look.
+    TextRef entryLines;
+    // Whether some text of its entries may have been stored since the load
+    // (typed, pasted, or put back by an undo); kept until the next load.
+    bool storedTexts = false;
 
     std::int16_t EntryCount() const { return static_cast<std::int16_t>(Names.size()); }
 };
@@ -96,7 +103,8 @@ public:
     std::size_t entrySlotsOf(std::string_view header) const;
     // The next live entry after `after` (from the first entry when there is
     // none), in position order and round once to the start, whose name or
-    // value holds `text`, letter case aside.
+    // value holds `text`, letter case aside. A group whose file lines do not
+    // hold the text is passed over but for the texts stored since the load.
     std::optional<EntryPosition> nextLiveEntryContaining(std::string_view text,
                                                          std::optional<EntryPosition> after) const;
 
@@ -105,6 +113,8 @@ public:
     bool isLiveGroup(int position) const;
 
     void setValue(EntryPosition at, TextRef value);
+    // Appends an entry to the group, which must have room for it.
+    void appendEntry(int group, TextRef name, TextRef value);
     void removeGroup(int group) { this->group(group).Alive = false; }
     void removeEntry(EntryPosition at);
 
@@ -123,6 +133,7 @@ public:
 
     // Keeps a text for as long as the document lives.
     TextRef store(std::string_view text);
+    static bool isStored(TextRef ref) { return ref.start & kStoredFlag; }
 
 private:
     static constexpr std::uint32_t kStoredFlag = 0x80000000u;

@@ -30,9 +30,7 @@ void applyStep(Document& document, const EditStep& step)
         makeRoom(group.Names);
         makeRoom(group.Values);
         makeRoom(group.EntryAlive);
-        group.Names.push_back(step.text);
-        group.Values.push_back(step.other);
-        group.EntryAlive.push_back(true);
+        document.appendEntry(step.at.group, step.text, step.other);
         break;
     }
     case EditStep::Kind::SetValue:

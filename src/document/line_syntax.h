@@ -112,7 +112,7 @@ inline ConfigLine classify(std::string_view text, const char* firstEquals)
     if (!firstEquals)
         return {LineKind::Other, text, {}, {}};
     const auto nameSize = static_cast<std::size_t>(firstEquals - text.data());
-    return {LineKind::Entry, text, text.substr(0, nameSize), text.substr(nameSize + 1)};
+    return {LineKind::Entry, text, {text.data(), nameSize}, {firstEquals + 1, text.size() - nameSize - 1}};
 }
 
 }  // namespace line_detail
@@ -127,42 +127,47 @@ inline void ConfigLines::loadBlock()
 
 [[gnu::always_inline]] inline bool ConfigLines::next(ConfigLine& line)
 {
-    if (pos_ == end_)
-        return false;
+    // Worked on in locals, which the line written out cannot be taken to change.
     const char* const start = pos_;
-    const std::uint64_t ahead = ~std::uint64_t(0) << (pos_ - block_);
-    std::uint64_t ends = lineEnds_ & ahead;
-    std::uint64_t equals = equals_ & ahead;
+    const char* const end = end_;
+    if (start == end)
+        return false;
+    const char* block = block_;
+    std::uint64_t ends = lineEnds_ & (~std::uint64_t(0) << (start - block));
+    std::uint64_t equals = equals_ & (~std::uint64_t(0) << (start - block));
     const char* firstEquals = nullptr;
     // A line that goes on past its block: the first "=" is looked for block by block.
     while (!ends) {
         if (equals && !firstEquals)
-            firstEquals = block_ + std::countr_zero(equals);
-        if (end_ - block_ <= kBlock) {  // the last line, without a line end
-            pos_ = end_;
-            line = line_detail::classify({start, static_cast<std::size_t>(end_ - start)}, firstEquals);
+            firstEquals = block + std::countr_zero(equals);
+        if (end - block <= kBlock) {  // the last line, without a line end
+            pos_ = end;
+            block_ = block;
+            line = line_detail::classify({start, static_cast<std::size_t>(end - start)}, firstEquals);
             return true;
         }
-        block_ += kBlock;
+        block += kBlock;
+        block_ = block;
         loadBlock();
         ends = lineEnds_;
         equals = equals_;
     }
-    const char* const stop = block_ + std::countr_zero(ends);
+    const char* const stop = block + std::countr_zero(ends);
     if (!firstEquals) {
         equals &= (ends & (~ends + 1)) - 1;  // the signs before the line end
         if (equals)
-            firstEquals = block_ + std::countr_zero(equals);
+            firstEquals = block + std::countr_zero(equals);
+    }
+    // Past the line end, a CR's LF included.
+    const char* const next = stop + 1 + (*stop == '\r' && stop + 1 != end && stop[1] == '\n');
+    pos_ = next;
+    if (next - block >= kBlock && next != end) {
+        block_ = block + kBlock;
+        loadBlock();
+    } else {
+        block_ = block;
     }
     line = line_detail::classify({start, static_cast<std::size_t>(stop - start)}, firstEquals);
-    // Past the line end, a CR's LF included.
-    pos_ = stop + 1;
-    if (*stop == '\r' && pos_ != end_ && *pos_ == '\n')
-        ++pos_;
-    if (pos_ - block_ >= kBlock && pos_ != end_) {
-        block_ += kBlock;
-        loadBlock();
-    }
     return true;
 }
 

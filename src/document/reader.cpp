@@ -35,9 +35,13 @@ ReadResult parseLines(FileBytes bytes)
         if (document.Groups.empty())
             return;
         GroupRecord& group = document.Groups.back();
+        if (!names.empty()) {
+            const std::uint32_t first = names.front().start;
+            group.entryLines = {first, values.back().start + values.back().size - first};
+        }
         group.Names.assign(names.begin(), names.end());
         group.Values.assign(values.begin(), values.end());
-        group.EntryAlive.assign(names.size(), true);
+        group.EntryAlive = std::vector<bool>(names.size(), true);
         names.clear();
         values.clear();
     };

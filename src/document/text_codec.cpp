@@ -4,6 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define PLANORA_HAVE_SSE2 1
+#endif
 
 namespace modMain {
 namespace {
@@ -71,7 +77,8 @@ const std::array<char, 256>& caseFolding()
     static const std::array<char, 256> folding = [] {
         std::array<char, 256> table{};
         for (int byte = 0; byte < 256; ++byte) {
-            const std::optional<char> folded = byteFor(charFor(static_cast<unsigned char>(byte)).toCaseFolded().unicode());
+            const std::optional<char> folded = byteFor(
+                charFor(static_cast<unsigned char>(byte)).toCaseFolded().unicode());
             table[static_cast<std::size_t>(byte)] = folded.value_or(static_cast<char>(byte));
         }
         return table;
@@ -117,13 +124,89 @@ std::optional<std::string> encodeText(QStringView text)
     return bytes;
 }
 
-bool containsIgnoringCase(std::string_view text, std::string_view part)
+namespace {
+
+char folded(char byte)
 {
-    const std::array<char, 256>& fold = caseFolding();
-    const auto same = [&fold](char a, char b) {
-        return fold[static_cast<unsigned char>(a)] == fold[static_cast<unsigned char>(b)];
-    };
-    return std::search(text.begin(), text.end(), part.begin(), part.end(), same) != text.end();
+    return caseFolding()[static_cast<unsigned char>(byte)];
+}
+
+// Every byte that folds as `byte` does, the first repeated to fill four; empty when more than four do.
+std::string bytesFoldingLike(char byte)
+{
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) {
+        if (folded(static_cast<char>(b)) == folded(byte))
+            bytes += static_cast<char>(b);
+    }
+    if (bytes.size() > 4)
+        return {};
+    return bytes + std::string(4 - bytes.size(), bytes.front());
+}
+
+}  // namespace
+
+TextFinder::TextFinder(std::string_view part)
+    : fold_(caseFolding())
+{
+    for (const char byte : part)
+        folded_ += folded(byte);
+    if (!part.empty()) {
+        firstBytes_ = bytesFoldingLike(part.front());
+        lastBytes_ = bytesFoldingLike(part.back());
+    }
+}
+
+bool TextFinder::at(const char* place) const
+{
+    for (std::size_t i = 0; i < folded_.size(); ++i) {
+        if (fold_[static_cast<unsigned char>(place[i])] != folded_[i])
+            return false;
+    }
+    return true;
+}
+
+bool TextFinder::in(std::string_view text) const
+{
+    if (folded_.empty())
+        return true;
+    if (text.size() < folded_.size())
+        return false;
+    const char* const bytes = text.data();
+    const std::size_t places = text.size() - folded_.size() + 1;  // where the part could begin
+    std::size_t start = 0;
+#ifdef PLANORA_HAVE_SSE2
+    if (!firstBytes_.empty() && !lastBytes_.empty()) {
+        struct Wanted {
+            __m128i a, b, c, d;
+        };
+        const auto spread = [](const std::string& four) {
+            return Wanted{_mm_set1_epi8(four[0]), _mm_set1_epi8(four[1]), _mm_set1_epi8(four[2]),
+                          _mm_set1_epi8(four[3])};
+        };
+        const Wanted firsts = spread(firstBytes_);
+        const Wanted lasts = spread(lastBytes_);
+        const auto matching = [](const Wanted& wanted, const char* place) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(place));
+            return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, wanted.a), _mm_cmpeq_epi8(block, wanted.b)),
+                                _mm_or_si128(_mm_cmpeq_epi8(block, wanted.c), _mm_cmpeq_epi8(block, wanted.d)));
+        };
+        // 16 places at a time, the last byte of each within the text.
+        for (; start + 16 <= places; start += 16) {
+            auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
+                _mm_and_si128(matching(firsts, bytes + start), matching(lasts, bytes + start + folded_.size() - 1))));
+            for (; candidates; candidates &= candidates - 1) {
+                if (at(bytes + start + static_cast<unsigned>(std::countr_zero(candidates))))
+                    return true;
+            }
+        }
+    }
+#endif
+    for (; start < places; ++start) {
+        if (fold_[static_cast<unsigned char>(bytes[start])] == folded_[0] && at(bytes + start))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace modMain

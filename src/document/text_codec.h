@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +28,26 @@ QString unwritableInLine(QStringView text);
 // The file's bytes for `text`; nothing when some character has no byte.
 std::optional<std::string> encodeText(QStringView text);
 
-// Whether `text` holds `part`, letter case aside (É and é, Ÿ and ÿ alike), both
-// the file's bytes.
-bool containsIgnoringCase(std::string_view text, std::string_view part);
+// Finds a text in others, letter case aside (É and é, Ÿ and ÿ alike), all of
+// them the file's bytes. Long texts are looked at 16 bytes at a time: only
+// where both the first and the last byte of the text could stand is the whole
+// compared.
+class TextFinder {
+public:
+    explicit TextFinder(std::string_view part);
+
+    // Whether `text` holds the part (every text holds an empty one).
+    bool in(std::string_view text) const;
+
+private:
+    bool at(const char* place) const;
+
+    const std::array<char, 256>& fold_;  // each byte's case-folded byte
+    std::string folded_;                 // the part, each byte case-folded
+    // The bytes that fold to the part's first and to its last byte, the
+    // first of them repeated to fill four; none when more than four do.
+    std::string firstBytes_;
+    std::string lastBytes_;
+};
 
 }  // namespace modMain

@@ -202,6 +202,10 @@ TEST_F(UnsavedWorkTest, FindsEachEntryWhoseNameOrValueHoldsTheTextInTurn)
     EXPECT_EQ(rowsOf(entries), (QStringList{"Nome=1", "x=nomeado", "NOME=4"}));
     find("ÉCRAN");  // letter case aside, accents too
     EXPECT_EQ(shown(), "[c] Écran");
+    editRow(0, "Digitado");  // a value typed since the load is found too
+    clickRow(groups, 0);
+    find("DIGITADO");
+    EXPECT_EQ(shown(), "[c] Écran");
     for (const QString missing : {"nada", "日本"}) {
         SeenInputBox box;
         SeenMessage message;
