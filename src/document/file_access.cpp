@@ -334,7 +334,11 @@ FileContent readWhole(int fd, const QByteArray& target, std::size_t limit, const
         // Some files (those of /proc) report no size: they are made as they are
         // read, by no other program, and only a change of their size counts.
         const bool generated = size == 0 && bytes->size > 0;
-        if (stampOf(before, 0) != stampOf(after, 0) || writtenMeanwhile || (!generated && bytes->size != size)) {
+        // A writer may put the modification time back; the time of the last
+        // change of any kind it cannot.
+        const bool touched = stampOf(before, 0) != stampOf(after, 0) ||
+                             nanoseconds(before.st_ctim) != nanoseconds(after.st_ctim);
+        if (touched || writtenMeanwhile || (!generated && bytes->size != size)) {
             earlier = {};
             continue;
         }

@@ -203,9 +203,7 @@ void frmMain::bindCommands()
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
         if (!session.allowsInteraction())
             return;
-        if (maySetDocumentAside())
-            leavingUnsaved_ = true;
-        else
+        if (!mayEndSession())
             session.cancel();
         session.release();
     });

@@ -42,6 +42,11 @@ public:
 
     const QString& CurrentFile() const { return CurrentFile_; }
 
+    // The desktop session is ending: asks about unsaved changes, and true
+    // when it may end. Once the user has chosen to leave them, the window
+    // closes without asking again.
+    bool mayEndSession();
+
     // How the simulator's file is looked for (findFS9Files unless a test
     // needs a search that stalls).
     void setFS9Search(std::function<QList<FS9File>()> search) { fs9Search_ = std::move(search); }

@@ -65,6 +65,12 @@ bool frmMain::maySetDocumentAside()
     }
 }
 
+bool frmMain::mayEndSession()
+{
+    leavingUnsaved_ = maySetDocumentAside();
+    return leavingUnsaved_;
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
     if (maySetDocumentAside())

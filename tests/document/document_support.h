@@ -40,34 +40,30 @@ inline std::vector<std::string> allSlots(const Document& document)
     return all;
 }
 
-// Follows an editor, recording what it reports: each change, with how
-// (nothing for a change made), and every slot as the last change made left
-// them. Refuses to follow the changes made while told to.
-class RecordingFollower final : public DocumentFollower {
-public:
-    explicit RecordingFollower(DocumentEditor& editor)
-        : editor_(editor)
+// Follows an editor, recording each change it reports with how (nothing for
+// a change made) and every slot as the last change made left them; refuses to
+// follow the changes made while told to.
+struct RecordingFollower final : DocumentFollower {
+    explicit RecordingFollower(DocumentEditor& followed)
+        : editor(followed)
     {
-        editor.setFollower(this);
+        followed.setFollower(this);
     }
-
-    std::vector<std::pair<Change, std::optional<ChangeEvent>>> reports;
-    std::vector<std::string> slotsAfterLastMade;
-    bool refuse = false;
-
-private:
     void aboutToReplace() noexcept override {}
-    void replaced() noexcept override { slotsAfterLastMade = allSlots(editor_.document()); }
+    void replaced() noexcept override { slotsAfterLastMade = allSlots(editor.document()); }
     bool followMade(const Change& change) noexcept override
     {
         reports.emplace_back(change, std::nullopt);
         if (!refuse)
-            slotsAfterLastMade = allSlots(editor_.document());
+            replaced();
         return !refuse;
     }
     void followStep(const Change& change, ChangeEvent event) noexcept override { reports.emplace_back(change, event); }
 
-    DocumentEditor& editor_;
+    DocumentEditor& editor;
+    std::vector<std::pair<Change, std::optional<ChangeEvent>>> reports;
+    std::vector<std::string> slotsAfterLastMade;
+    bool refuse = false;
 };
 
 inline Document parsed(std::string_view text)

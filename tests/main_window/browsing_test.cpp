@@ -29,6 +29,9 @@ TEST_F(BrowsingTest, ShowsTheLiveEntriesOfEveryGroupWithTheSelectedHeader)
     EXPECT_EQ(rowsOf(entries).size(), 5);
     clickRow(groups, 3);
     EXPECT_TRUE(rowsOf(entries).isEmpty());
+    clickRow(groups, 0);
+    load("[z]\r\nq=1\r\n");  // over a document whose entries are shown
+    EXPECT_EQ(rowsOf(groups) + rowsOf(entries), QStringList{"[z]"});
 }
 
 TEST_F(BrowsingTest, EditsTheValueOfTheRowsOwnEntry)

@@ -103,6 +103,13 @@ TEST_F(TrustTest, EveryCommandThatWritesTheLoadedFileAsksWhenAnotherProgramChang
         EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
     }
 
+    // The file Save as wrote is the one whose changes are asked about.
+    load(kFile);
+    choose("menSalvarComo", {QMessageBox::Ok}, path("novo.cfg"));
+    writeFile(path("novo.cfg"), "[outro]\r\n");
+    EXPECT_EQ(choose("menSalvar", {QMessageBox::No}).at(0).title, "Arquivo alterado");
+    EXPECT_EQ(contentOf(path("novo.cfg")), "[outro]\r\n");
+
     // A backup to another file asks nothing; a file that has gone is simply written again.
     load(kFile);
     writeFile(file, "[dois]\r\n");
@@ -133,9 +140,9 @@ TEST_F(TrustTest, ASaveBeyondTheFileSizeLimitFailsWithTheSystemsReason)
 TEST_F(TrustTest, RunningOutOfMemoryInACommandIsToldAndChangesNothing)
 {
     // One header shared by thirty groups of 32767 entries (listing them takes
-    // some 20 MB), and "[y]", the last row.
+    // some 20 MB), "[y]", then "[h]" twice, the second full but for one slot.
     const QString file = load(("[x]\r\n" + QByteArray("=\r\n").repeated(modMain::kMaxSlots)).repeated(30) +
-                              "[y]\r\nz=1\r\n");
+                              "[y]\r\nz=1\r\n[h]\r\n[h]\r\n" + QByteArray("k=v\r\n").repeated(modMain::kMaxSlots - 1));
     const QByteArray onDisk = contentOf(file);
     // Memory runs out from the moment the user's action starts our code (not
     // Qt's: the text of a box is typed in before).
@@ -173,6 +180,13 @@ TEST_F(TrustTest, RunningOutOfMemoryInACommandIsToldAndChangesNothing)
              // Each box holds 32767 characters: the two together are more than memory has left.
              child<QLineEdit>(dialog, "txtParametro")->setText(QString(20'000, u'n'));
              child<QLineEdit>(dialog, "txtValor")->setText(QString(20'000, u'v'));
+             pressAdd(dialog);
+         }}},
+        {"a new entry that the first group of its header takes, the second having no room for it",
+         [&] { clickRow(groups, 31); },
+         [&] { click("cmbNovaEntrada"); },
+         {[&](QWidget* dialog) {
+             child<QLineEdit>(dialog, "txtParametro")->setText("n");
              pressAdd(dialog);
          }}},
         {"a save", [] {}, [&] { runOut(), chooseMenuItem(window.get(), "menSalvar"); }, {}},

@@ -155,6 +155,56 @@ TEST_F(UnsavedWorkTest, AsksBeforeUnsavedChangesGo)
     }
 }
 
+TEST_F(UnsavedWorkTest, NothingGoesOnWhereTheSaveAskedForDoesNotHappen)
+{
+    SeenMessage question;
+    SeenMessage failure;
+    // A new document whose Save as is cancelled, then a file that Save cannot write.
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        ModalScript::Step notSaved;
+    } saves[] = {
+        {"Save as cancelled", [&] { newGroup(QString::number(rowsOf(groups).size())); }, answerFileDialog(QString())},
+        {"a save that fails",
+         [&] {
+             ::chmod(QFile::encodeName(load(kFile)).constData(), 0444);
+             clickRow(groups, 0);
+             editRow(0, "alterado");
+         },
+         pressInMessageBox(failure)},
+    };
+    const struct {
+        const char* name;
+        std::function<void()> command;
+    } commands[] = {
+        {"the close box", [&] { window->close(); }},
+        {"Abrir...", [&] { chooseMenuItem(window.get(), "menAbrir"); }},
+        {"a session's end", [&] { EXPECT_FALSE(window->mayEndSession()); }},
+    };
+    for (const auto& save : saves) {
+        for (const auto& command : commands) {
+            SCOPED_TRACE(::testing::Message() << save.name << ", " << command.name);
+            save.change();
+            const QString file = window->CurrentFile();
+            ModalScript().then(pressInMessageBox(question, QMessageBox::Save)).then(save.notSaved).run(command.command);
+            EXPECT_TRUE(window->isVisible());
+            EXPECT_EQ(window->CurrentFile(), file);
+            EXPECT_TRUE(caption().endsWith('*'));
+        }
+    }
+    EXPECT_EQ(failure.icon, QMessageBox::Critical);
+    // A session's end cancelled asks again at the next; the changes left, the window closes without a word.
+    ModalScript().then(pressInMessageBox(question, QMessageBox::Cancel)).run([&] {
+        EXPECT_FALSE(window->mayEndSession());
+    });
+    ModalScript().then(pressInMessageBox(question, QMessageBox::Discard)).run([&] {
+        EXPECT_TRUE(window->mayEndSession());
+    });
+    ModalScript().run([&] { window->close(); });
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(UnsavedWorkTest, TheCaptionNamesTheFileSaveWritesAndMarksUnsavedChanges)
 {
     EXPECT_EQ(caption(), "Planora");
