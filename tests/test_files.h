@@ -7,14 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <ostream>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <future>
+#include <thread>
+#else
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#endif
 
 // Qt's strings as text in the tests' messages.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -22,7 +33,8 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
-// Files written and looked at by the tests, and checks run in a child process.
+// Files written and looked at by the tests, on every system; on Linux also
+// checks run in a child process.
 namespace test_files {
 
 inline QByteArray nameOf(const QString& path)
@@ -42,6 +54,82 @@ inline QByteArray contentOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+// Every name in the folder, hidden ones too.
+inline QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+#ifdef _WIN32
+
+inline std::wstring wideName(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// The system's errors for a missing folder on the way, and a name longer than a folder takes.
+inline int missingFolderError()
+{
+    return ERROR_PATH_NOT_FOUND;
+}
+inline int nameTooLongError()
+{
+    return ERROR_INVALID_NAME;
+}
+
+// Sets the file's modification time, in the clock of the file layer (the system's file times).
+inline void setModifiedNs(const QString& path, std::int64_t ns)
+{
+    const HANDLE file = CreateFileW(wideName(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const auto ticks = static_cast<std::uint64_t>(ns / 100);
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time)) << path.toStdString();
+    CloseHandle(file);
+}
+
+inline bool hardLink(const QString& file, const QString& otherName)
+{
+    return CreateHardLinkW(wideName(otherName).c_str(), wideName(file).c_str(), nullptr);
+}
+
+// What a save must keep of the file that a new file would not have: on
+// Windows the system keeps it all (ReplaceFileW).
+inline void giveSomethingToKeep(const QString&)
+{
+}
+
+// Another program writing the file: it opens it for writing (sharing it with
+// readers, as most programs do), writes `first`, holds it `heldMs`, writes
+// `last` and closes it; a thread with a handle of its own stands for it.
+class WriterHolding {
+public:
+    WriterHolding(const QString& path, const QByteArray& first, int heldMs, const QByteArray& last)
+    {
+        std::promise<void> ready;
+        std::future<void> opened = ready.get_future();
+        writer_ = std::thread([=, name = wideName(path), ready = std::move(ready)]() mutable {
+            const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr);
+            ready.set_value();
+            DWORD written = 0;
+            WriteFile(file, first.constData(), DWORD(first.size()), &written, nullptr);
+            Sleep(DWORD(heldMs));
+            WriteFile(file, last.constData(), DWORD(last.size()), &written, nullptr);
+            CloseHandle(file);
+        });
+        opened.wait();
+    }
+    ~WriterHolding() { writer_.join(); }
+    WriterHolding(const WriterHolding&) = delete;
+    WriterHolding& operator=(const WriterHolding&) = delete;
+
+private:
+    std::thread writer_;
+};
+
+#else
+
 inline struct stat statOf(const QString& path)
 {
     struct stat info {};
@@ -49,11 +137,61 @@ inline struct stat statOf(const QString& path)
     return info;
 }
 
-// Every name in the folder, hidden ones too.
-inline QStringList entriesOf(const QString& folder)
+inline int missingFolderError()
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    return ENOENT;
 }
+inline int nameTooLongError()
+{
+    return ENAMETOOLONG;
+}
+
+inline void setModifiedNs(const QString& path, std::int64_t ns)
+{
+    const timespec times[] = {{0, UTIME_OMIT}, {ns / 1'000'000'000, ns % 1'000'000'000}};
+    EXPECT_EQ(::utimensat(AT_FDCWD, nameOf(path).constData(), times, 0), 0) << path.toStdString();
+}
+
+inline bool hardLink(const QString& file, const QString& otherName)
+{
+    return ::link(nameOf(file).constData(), nameOf(otherName).constData()) == 0;
+}
+
+// What a save must keep of the file that a new file would not have: an extended attribute.
+inline void giveSomethingToKeep(const QString& path)
+{
+    EXPECT_EQ(::setxattr(nameOf(path).constData(), "user.note", "nota", 4, 0), 0);
+}
+
+// Another program writing the file: a child process opens it for writing
+// (cutting it short), writes `first`, holds it `heldMs`, writes `last` and ends.
+class WriterHolding {
+public:
+    WriterHolding(const QString& path, const QByteArray& first, int heldMs, const QByteArray& last)
+    {
+        int ready[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        child_ = ::fork();
+        if (child_ == 0) {
+            const int fd = ::open(nameOf(path).constData(), O_WRONLY | O_TRUNC);
+            ::write(ready[1], "x", 1);
+            ::write(fd, first.constData(), std::size_t(first.size()));
+            ::usleep(static_cast<useconds_t>(heldMs) * 1000);
+            ::write(fd, last.constData(), std::size_t(last.size()));
+            ::_exit(0);
+        }
+        char token;
+        EXPECT_EQ(::read(ready[0], &token, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~WriterHolding() { ::waitpid(child_, nullptr, 0); }
+    WriterHolding(const WriterHolding&) = delete;
+    WriterHolding& operator=(const WriterHolding&) = delete;
+
+private:
+    pid_t child_;
+};
 
 // Runs `check` in a forked child, where it may limit the process or give up
 // privileges without touching the tests; whether it held.
@@ -104,5 +242,7 @@ private:
     int resource_;
     rlimit before_{};
 };
+
+#endif
 
 }  // namespace test_files

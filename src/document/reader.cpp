@@ -1,5 +1,6 @@
 #include "document/reader.h"
 
+#include "document/file_reasons.h"
 #include "document/line_syntax.h"
 
 #include <new>

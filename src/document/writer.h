@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/document.h"
-#include "document/file_access.h"
+#include "document/file_saving.h"
 
 #include <QString>
 

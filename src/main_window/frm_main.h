@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/document_editor.h"
-#include "document/file_access.h"
+#include "document/file_record.h"
 #include "main_window/fs9_path.h"
 
 #include <QMainWindow>

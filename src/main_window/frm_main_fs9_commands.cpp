@@ -2,7 +2,7 @@
 #include "main_window/frm_main.h"
 
 #include "dialogs/fs9_choice.h"
-#include "document/file_access.h"
+#include "document/file_reading.h"
 #include "document/trash.h"
 #include "form_kit/messages.h"
 #include "main_window/fs9_path.h"

@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "document/file_access.h"
+#include "document/file_reasons.h"
 
 #include <QDir>
 #include <QLineEdit>

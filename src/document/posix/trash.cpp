@@ -1,3 +1,5 @@
+// The desktop's trash on Linux: the freedesktop.org trash of the user's data
+// folder, made when missing.
 #include "document/trash.h"
 
 #include <QDateTime>
@@ -7,24 +9,12 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace modMain {
-
-#ifndef Q_OS_UNIX
-
-bool moveToTrash(const QString& path)
-{
-    return QFile::moveToTrash(path);
-}
-
-#else
-
 namespace {
 
 // Claims a name in the trash by creating its information file, which says
@@ -58,7 +48,10 @@ QString claimName(const QDir& trash, const QString& original)
 bool moveToTrash(const QString& path)
 {
     const QString original = QFileInfo(path).absoluteFilePath();
-    const QDir trash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Trash"));
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataFolder.isEmpty())
+        return false;
+    const QDir trash(dataFolder + QStringLiteral("/Trash"));
     if (!QDir().mkpath(trash.filePath("files")) || !QDir().mkpath(trash.filePath("info")))
         return false;
     QFile::setPermissions(trash.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -74,7 +67,5 @@ bool moveToTrash(const QString& path)
     QFile::remove(trash.filePath("info/" + name + ".trashinfo"));
     return false;
 }
-
-#endif
 
 }  // namespace modMain
