@@ -13,6 +13,18 @@ PACKAGES       := cmake make g++ pkg-config qt6-base-dev qt6-translations-l10n l
 BENCH_PACKAGES := libinih-dev
 PACKAGE_PACKAGES := dpkg-dev lintian
 FUZZ_PACKAGES  := clang libclang-rt-14-dev
+WINDOWS_PACKAGES := cmake make ninja-build g++-mingw-w64-x86-64-posix mingw-w64-tools googletest libxxhash-dev \
+                    qt6-base-dev qt6-translations-l10n
+WINDOWS_TEST_PACKAGES := wine64 xvfb xauth
+WINDOWS_PACKAGE_PACKAGES := nsis zip
+
+# Planora for Windows, cross-built with MinGW-w64 against Qt for Windows:
+# built once from Debian's qt6-base source into the cache folder, or taken
+# from a prebuilt copy (a .tar.xz or a folder) named by QT_WINDOWS_PREBUILT.
+WINDOWS_DIR        := build-windows
+QT_WINDOWS_CACHE   ?= $(HOME)/.cache/planora/qt-6.4.2-mingw
+QT_WINDOWS_PREBUILT ?=
+VERSION            := $(shell grep '^project' CMakeLists.txt | grep -o 'VERSION [0-9.]*' | cut -d' ' -f2)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -28,7 +40,7 @@ define install_missing
 	fi
 endef
 
-.PHONY: run test bench fuzz package configure build sanitized deps
+.PHONY: run test bench fuzz package configure build sanitized deps windows windows-test windows-package
 
 # Builds only what it runs; make test builds the rest.
 run: configure
@@ -61,6 +73,33 @@ package: deps
 	cmake --build $(PACKAGE_DIR) -j $(JOBS)
 	cd $(PACKAGE_DIR) && cpack
 	lintian --fail-on error $(PACKAGE_DIR)/planora_*.deb
+
+windows: PACKAGES = $(WINDOWS_PACKAGES)
+windows: deps
+	packaging/windows/qt_for_windows.sh $(QT_WINDOWS_CACHE) "$(QT_WINDOWS_PREBUILT)"
+	mkdir -p $(WINDOWS_DIR)/xxhash && cp /usr/include/xxhash.h $(WINDOWS_DIR)/xxhash/
+	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	  -DPLANORA_WERROR=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DPLANORA_WINDOWS_QT=$(QT_WINDOWS_CACHE) \
+	  -DCMAKE_PREFIX_PATH=$(QT_WINDOWS_CACHE) -DQT_HOST_PATH=/usr \
+	  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+	  -DXXHASH_INCLUDE_DIR=$(CURDIR)/$(WINDOWS_DIR)/xxhash -DPLANORA_GOOGLETEST_SOURCE=/usr/src/googletest
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
+
+# The three test programs under Wine.
+windows-test: windows
+	$(call install_missing,$(WINDOWS_TEST_PACKAGES))
+	tests/windows/run_under_wine.sh $(WINDOWS_DIR)
+
+# An installer in Brazilian Portuguese and a portable .zip, both with all the program needs.
+windows-package: windows
+	$(call install_missing,$(WINDOWS_PACKAGE_PACKAGES))
+	rm -rf $(WINDOWS_DIR)/stage
+	cmake --install $(WINDOWS_DIR) --prefix $(CURDIR)/$(WINDOWS_DIR)/stage/Planora --strip
+	packaging/windows/file_list.sh $(WINDOWS_DIR)/stage/Planora > $(WINDOWS_DIR)/files.nsh
+	makensis -V2 -DVERSION=$(VERSION) -DFILES=$(CURDIR)/$(WINDOWS_DIR)/files.nsh \
+	  -DOUTFILE=$(CURDIR)/$(WINDOWS_DIR)/Planora-$(VERSION)-setup.exe packaging/windows/planora.nsi
+	cd $(WINDOWS_DIR)/stage && rm -f ../Planora-$(VERSION)-windows.zip && zip -qr ../Planora-$(VERSION)-windows.zip Planora
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DPLANORA_WERROR=ON

@@ -27,6 +27,9 @@ std::atomic<std::size_t> g_largestAllocation = SIZE_MAX;
 }  // namespace
 
 #ifndef __SANITIZE_ADDRESS__
+// The replacements pair malloc with free, which GCC cannot see through.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size)
 {
     if (size > g_largestAllocation)

@@ -19,6 +19,8 @@ public:
 
     void SetUp() override
     {
+        // Qt's own file dialog, which the tests can answer, where the system has one of its own (Windows).
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         app_ = std::make_unique<QApplication>(argc_, argv_);
         QApplication::setApplicationName(QStringLiteral("Planora"));
         QApplication::setWindowIcon(programIcon());

@@ -62,27 +62,42 @@ inline QStringList entriesOf(const QString& folder)
 
 #ifdef _WIN32
 
+// Whether this is Wine rather than Windows itself: Wine's ntdll says its version.
+inline bool underWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The name a Windows call takes; one starting \\?\ may be longer than MAX_PATH.
 inline std::wstring wideName(const QString& path)
 {
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
-// The system's errors for a missing folder on the way, and a name longer than a folder takes.
+// The system's error for a missing folder on the way.
 inline int missingFolderError()
 {
     return ERROR_PATH_NOT_FOUND;
 }
-inline int nameTooLongError()
+
+// File times count 100 ns since 1601; the file layer's clock nanoseconds since 1970.
+constexpr std::int64_t kTicksTo1970 = 116'444'736'000'000'000;
+
+// The file's modification time, in the clock of the file layer.
+inline std::int64_t modifiedNsOf(const QString& path)
 {
-    return ERROR_INVALID_NAME;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    EXPECT_TRUE(GetFileAttributesExW(wideName(path).c_str(), GetFileExInfoStandard, &data)) << path.toStdString();
+    const auto ticks = std::int64_t((std::uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                    data.ftLastWriteTime.dwLowDateTime);
+    return (ticks - kTicksTo1970) * 100;
 }
 
-// Sets the file's modification time, in the clock of the file layer (the system's file times).
 inline void setModifiedNs(const QString& path, std::int64_t ns)
 {
     const HANDLE file = CreateFileW(wideName(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    const auto ticks = static_cast<std::uint64_t>(ns / 100);
+    const auto ticks = static_cast<std::uint64_t>(ns / 100 + kTicksTo1970);
     const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     EXPECT_TRUE(file != INVALID_HANDLE_VALUE && SetFileTime(file, nullptr, nullptr, &time)) << path.toStdString();
     CloseHandle(file);
@@ -141,9 +156,11 @@ inline int missingFolderError()
 {
     return ENOENT;
 }
-inline int nameTooLongError()
+
+inline std::int64_t modifiedNsOf(const QString& path)
 {
-    return ENAMETOOLONG;
+    const struct stat info = statOf(path);
+    return std::int64_t(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
 
 inline void setModifiedNs(const QString& path, std::int64_t ns)

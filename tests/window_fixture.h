@@ -25,8 +25,12 @@
 #include <optional>
 #include <vector>
 
+#ifdef _WIN32
+#include "main_window/fs9_path.h"
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 // A shown main window over a document of its own, a folder for files that is
 // also the home folder (with no Wine prefix chosen), and what the tests do to
@@ -35,6 +39,10 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+#ifdef _WIN32
+        // The simulator's file lies where the system keeps it, for every test alike.
+        QFile::remove(simulatorFile());
+#endif
         window = std::make_unique<frmMain>(editor);
         window->show();
         window->activateWindow();
@@ -52,18 +60,33 @@ protected:
         return file;
     }
 
-    QString path(const QString& name) const { return folder.filePath(name); }
+    QString path(const QString& name) const
+    {
+        return folder.filePath(name);
+    }
     // The caption as the title bar shows it, "*" for unsaved changes included.
-    QString caption() const { return window->windowHandle()->title(); }
-    const modMain::Document& document() const { return editor.document(); }
+    QString caption() const
+    {
+        return window->windowHandle()->title();
+    }
+    const modMain::Document& document() const
+    {
+        return editor.document();
+    }
     // What a save would write now.
-    std::string saved() const { return modMain::documentBytes(editor.document()); }
+    std::string saved() const
+    {
+        return modMain::documentBytes(editor.document());
+    }
 
     void click(const char* button)
     {
         QTest::mouseClick(gui_testing::child<QPushButton>(window.get(), button), Qt::LeftButton);
     }
-    bool enabled(const char* item) { return gui_testing::child<QAction>(window.get(), item)->isEnabled(); }
+    bool enabled(const char* item)
+    {
+        return gui_testing::child<QAction>(window.get(), item)->isEnabled();
+    }
 
     // Keys typed into the window, to `widget` when given, else wherever the
     // keyboard is; the window made active first, as a closed modal window
@@ -96,11 +119,15 @@ protected:
         return seen;
     }
 
-    // Where the simulator keeps its file under ~/.wine; its folder is made.
+    // Where the simulator keeps its file (on Linux under ~/.wine); its folder is made.
     QString simulatorFile() const
     {
+#ifdef _WIN32
+        const QString folderPath = QDir::fromNativeSeparators(FS9Path(kCsidlAppData)) + "/Microsoft/FS9";
+#else
         const QString folderPath = path(".wine/drive_c/users/" + QString::fromLocal8Bit(getpwuid(getuid())->pw_name) +
                                         "/AppData/Roaming/Microsoft/FS9");
+#endif
         QDir().mkpath(folderPath);
         return folderPath + "/fs9.cfg";
     }

@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
+#include "app/program_arguments.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -48,7 +49,7 @@ CommandLine parseCommandLine(const QByteArrayList& arguments)
                       QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
                 return {0, {}, {}};
             } else {
-                return wrongCall(QStringLiteral("Opção desconhecida: %1").arg(QFile::decodeName(argument)));
+                return wrongCall(QStringLiteral("Opção desconhecida: %1").arg(argumentText(argument)));
             }
         } else if (file) {
             return wrongCall(QStringLiteral("Só um arquivo pode ser aberto."));
@@ -61,9 +62,9 @@ CommandLine parseCommandLine(const QByteArrayList& arguments)
     if (!file)
         return {};
     // A name the system's encoding cannot read would open another file, or none.
-    const QString name = QFile::decodeName(*file);
+    const QString name = argumentText(*file);
     const QString absolute = QFileInfo(name).absoluteFilePath();
-    if (QFile::encodeName(name) != *file)
+    if (argumentBytes(name) != *file)
         return {std::nullopt, absolute, QStringLiteral("O nome do arquivo não é válido na codificação do sistema.")};
     return {std::nullopt, absolute, {}};
 }

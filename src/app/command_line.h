@@ -12,7 +12,7 @@ struct CommandLine {
     QString fileError;            // why that file cannot be opened, when its name alone tells
 };
 
-// Reads the arguments as the system gives them (the program's name first).
+// Reads the arguments as programArguments gives them (the program's name first).
 // Help and the version are printed to standard output in Portuguese, whatever
 // the system's language; a wrong call prints why and the usage to standard
 // error and ends with 2.

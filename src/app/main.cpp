@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/process_settings.h"
+#include "app/program_arguments.h"
 #include "app/qt_translations.h"
 #include "document/document_editor.h"
 #include "form_kit/messages.h"
@@ -7,7 +8,6 @@
 #include "main_window/frm_main.h"
 
 #include <QApplication>
-#include <QByteArrayList>
 #include <QLocale>
 #include <QTimer>
 
@@ -18,10 +18,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(PLANORA_VERSION));
 
     // Read before the windows' application starts: help and the version need no display.
-    QByteArrayList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(argv[i]);
-    const CommandLine commandLine = parseCommandLine(arguments);
+    const CommandLine commandLine = parseCommandLine(programArguments(argc, argv));
     if (commandLine.exitCode)
         return *commandLine.exitCode;
 

@@ -8,7 +8,7 @@
 QTranslator* installQtTranslations(const QLocale& locale)
 {
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
         !QCoreApplication::installTranslator(translator)) {
         delete translator;

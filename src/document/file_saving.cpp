@@ -100,8 +100,7 @@ SaveResult replaceFile(const QString& path, const ContentSource& content)
     if (!files::resolve(path, target, state))
         return failure(files::lastError());
     if (state) {
-        if (state->kind == files::Kind::Directory || state->kind == files::Kind::Pipe ||
-            state->kind == files::Kind::Socket)
+        if (state->kind != files::Kind::Regular && (state->kind != files::Kind::Device || !files::writesDevices()))
             return {false, {}, notRegularReason(state->kind)};
         if (state->readOnly)
             return {false, {}, readOnlyReason()};

@@ -90,6 +90,8 @@ bool stateOf(Handle file, FileState& state);
 bool sameName(const QString& a, const QString& b);
 // Whether the user may write the existing file (the error left when not).
 bool mayWrite(const QString& target);
+// Whether a device named as a file is written as it is (Linux), or refused (Windows).
+bool writesDevices();
 // Gives the new file `copy` what the file it replaces has that a new file
 // would not: on POSIX its owner, group, mode and extended attributes (ACLs
 // included); on Windows nothing, for putInPlace keeps them. False when it

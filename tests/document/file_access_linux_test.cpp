@@ -101,6 +101,7 @@ TEST(SafeSaveOnLinux, RefusesLinkLoopsPipesAndSocketsAndWritesADeviceAsItIs)
         {loop, systemReason(ELOOP)},
         {fifo, "É um pipe (FIFO), não um arquivo comum."},
         {socket, "É um socket, não um arquivo comum."},
+        {folder.filePath(QString(256, u'n')), systemReason(ENAMETOOLONG)},
         {"/dev/full", systemReason(ENOSPC)},  // a device is written in place
     };
     for (const auto& c : cases) {

@@ -75,7 +75,6 @@ TEST(SafeSave, RefusesWhatIsNoFileToReplaceAndSaysWhy)
     } cases[] = {
         {folder.filePath("nao-existe/fs9.cfg"), systemReason(test_files::missingFolderError())},
         {folder.filePath("pasta.cfg"), systemReason(files::isDirectoryError())},
-        {folder.filePath(QString(256, u'n')), systemReason(test_files::nameTooLongError())},
     };
     for (const auto& c : cases) {
         const SaveResult result = saveDocument(parsed("[g]\r\n"), c.target);

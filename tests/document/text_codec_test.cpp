@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace modMain {
 namespace {
 
@@ -19,10 +23,18 @@ TEST(TextCodec, DecodesAsWindows1252AndGivesEveryByteBack)
 {
     const std::string bytes = everyByte();
     const QString text = decodeText(bytes);
-    // The platform's own Windows-1252 decoder agrees, undefined bytes included.
+    // The platform's own Windows-1252 decoder agrees, undefined bytes included:
+    // the code page itself on Windows, else the one Qt has from ICU.
+#ifdef _WIN32
+    std::wstring decoded(bytes.size(), L'\0');
+    ASSERT_EQ(MultiByteToWideChar(1252, 0, bytes.data(), int(bytes.size()), decoded.data(), int(decoded.size())),
+              int(bytes.size()));
+    EXPECT_EQ(text, QString::fromStdWString(decoded));
+#else
     QStringDecoder windows1252("windows-1252");
     ASSERT_TRUE(windows1252.isValid());
     EXPECT_EQ(text, windows1252.decode(QByteArray(bytes.data(), qsizetype(bytes.size()))));
+#endif
     EXPECT_EQ(text[0x80], QChar(0x20AC));
     EXPECT_EQ(text[0x81], QChar(0x0081));
     EXPECT_EQ(text[0xE7], QChar(u'ç'));

@@ -52,10 +52,11 @@ TEST_F(DesktopTest, TheCommandLineTakesOneFileHelpAndTheVersion)
         environment.insert("LANG", "C");
         environment.remove("QT_QPA_PLATFORM");  // help needs no display
         planora.setProcessEnvironment(environment);
-        planora.start(PLANORA_BINARY, c.arguments);
+        planora.start(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(PLANORA_BINARY), c.arguments);
         ASSERT_TRUE(planora.waitForFinished(10000)) << c.arguments.join(' ').toStdString();
-        const QString out = QString::fromLocal8Bit(planora.readAllStandardOutput());
-        const QString err = QString::fromLocal8Bit(planora.readAllStandardError());
+        // Lines end as the system ends them (CR LF on Windows).
+        const QString out = QString::fromLocal8Bit(planora.readAllStandardOutput()).replace("\r\n", "\n");
+        const QString err = QString::fromLocal8Bit(planora.readAllStandardError()).replace("\r\n", "\n");
         EXPECT_EQ(planora.exitCode(), c.exitCode) << c.arguments.join(' ').toStdString();
         EXPECT_TRUE(out.contains(c.out) && (c.out.isEmpty() || err.isEmpty())) << out.toStdString();
         EXPECT_TRUE(err.contains(c.err)) << err.toStdString();
@@ -86,7 +87,8 @@ TEST_F(DesktopTest, AFileFromTheCommandLineOrADropOpensAsOpenDoes)
     SeenMessage error;
     ModalScript().then(pressInMessageBox(error)).run([&] { window->openPath(broken); });
     expectMessage(error, QMessageBox::Critical, "Erro",
-                  "Não foi possível abrir o arquivo\n" + broken + "\n\nLinha 1: a linha não é um grupo nem tem \"=\".");
+                  "Não foi possível abrir o arquivo\n" + QDir::toNativeSeparators(broken) +
+                      "\n\nLinha 1: a linha não é um grupo nem tem \"=\".");
     EXPECT_EQ(caption(), "Planora - primeiro.cfg");
 
     const QString second = path("segundo.cfg");

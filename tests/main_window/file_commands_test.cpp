@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "document/file_reasons.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -137,8 +139,8 @@ TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
 
     const QString missingFolder = path("nao-existe/fs9.cfg");
     expectMessage(choose("menSalvarComo", {QMessageBox::Ok}, missingFolder).at(0), QMessageBox::Critical, "Erro",
-                  "Não foi possível salvar o arquivo\n" + QDir::toNativeSeparators(missingFolder) +
-                      "\n\nNo such file or directory");
+                  "Não foi possível salvar o arquivo\n" + QDir::toNativeSeparators(missingFolder) + "\n\n" +
+                      modMain::systemReason(test_files::missingFolderError()));
     EXPECT_EQ(window->CurrentFile(), missingFolder);
 
     EXPECT_TRUE(choose("menBackup", {QMessageBox::Yes, QMessageBox::Ok}, file)
@@ -165,7 +167,9 @@ TEST_F(FileCommandsTest, TheFileDialogStartsWhereTheFileIs)
         return folderShown;
     };
     EXPECT_EQ(startsIn(window.get(), "menAbrir", QString()), QDir::homePath());
-    EXPECT_EQ(QDir::homePath(), folder.path());
+#ifndef _WIN32
+    EXPECT_EQ(QDir::homePath(), folder.path());  // Linux: the test's own home
+#endif
     withFile.show();
     EXPECT_EQ(startsIn(&withFile, "menBackup", QString()), path("voo"));
     QDir().mkpath(path("outra"));

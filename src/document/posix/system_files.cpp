@@ -195,6 +195,11 @@ bool mayWrite(const QString& target)
     return ::access(QFile::encodeName(target).constData(), W_OK) == 0;
 }
 
+bool writesDevices()
+{
+    return true;
+}
+
 bool keepWhatItHas(Handle original, const FileState&, Handle copy)
 {
     // Only root may give a file away, and anyone else only to a group of
