@@ -5,6 +5,7 @@
 ; installed. Built by `make windows-package`, which defines VERSION, FILES
 ; (the lists of the installed tree's files, by file_list.sh) and OUTFILE.
 Unicode true
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
