@@ -59,9 +59,10 @@ struct GroupRecord {
     std::int16_t EntryCount() const { return static_cast<std::int16_t>(Names.size()); }
 };
 
-// The loaded file's bytes, which the document's texts point into.
+// The loaded file's bytes, which the document's texts point into; shared with
+// whoever keeps the file as it was read (a merge's base), never changed.
 struct FileBytes {
-    std::unique_ptr<char[]> data;
+    std::shared_ptr<char[]> data;
     std::size_t size = 0;
 };
 
@@ -79,6 +80,11 @@ public:
 
     Document() = default;
     explicit Document(FileBytes file);
+    // Moved, never copied by accident: a document can be hundreds of megabytes.
+    Document(Document&&) noexcept = default;
+    Document& operator=(Document&&) noexcept = default;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
 
     // Group position p is Groups[p - 1]; there are never more than kMaxSlots.
     std::vector<GroupRecord> Groups;
@@ -88,6 +94,7 @@ public:
     const GroupRecord& group(int position) const { return Groups[static_cast<std::size_t>(position - 1)]; }
 
     std::string_view text(TextRef ref) const;
+    const FileBytes& fileBytes() const { return file_; }
 
     // Live groups whose header is exactly `header`, in ascending position.
     std::vector<std::int16_t> findLiveGroups(std::string_view header) const;

@@ -84,6 +84,10 @@ void DocumentEditor::replace(Document document)
 
 bool DocumentEditor::apply(const Change& change)
 {
+    if (change.kind == Change::Kind::Merge) {
+        std::swap(document_, *change.swapped);
+        return true;
+    }
     std::size_t applied = 0;
     try {
         for (; applied < change.steps.size(); ++applied)
@@ -98,6 +102,8 @@ bool DocumentEditor::apply(const Change& change)
 
 void DocumentEditor::revert(const Change& change) noexcept
 {
+    if (change.kind == Change::Kind::Merge)
+        std::swap(document_, *change.swapped);
     for (auto step = change.steps.rbegin(); step != change.steps.rend(); ++step)
         revertStep(document_, *step);
 }
@@ -111,7 +117,7 @@ ImportOutcome DocumentEditor::make(Plan&& plan)
     } catch (const std::bad_alloc&) {
         return {EditOutcome::OutOfMemory};
     }
-    if (planned.outcome == EditOutcome::Done && planned.change.steps.empty())
+    if (planned.outcome == EditOutcome::Done && planned.change.steps.empty() && !planned.change.swapped)
         return {EditOutcome::Unchanged};
     if (planned.outcome != EditOutcome::Done)
         return {planned.outcome, planned.line};
@@ -148,8 +154,17 @@ EditOutcome DocumentEditor::setValue(EntryPosition at, std::string_view value)
                const TextRef replaced = document_.group(at.group).Values[index(at.entry)];
                if (document_.text(replaced) == value)
                    return {EditOutcome::Unchanged, {}};
-               return {EditOutcome::Done,
-                       {Change::Kind::SetValue, {{EditStep::Kind::SetValue, at, document_.store(value), replaced}}}};
+               return {
+                   EditOutcome::Done,
+                   {Change::Kind::SetValue, {{EditStep::Kind::SetValue, at, document_.store(value), replaced}}, {}}};
+           })
+        .outcome;
+}
+
+EditOutcome DocumentEditor::merge(Document merged)
+{
+    return make([&]() -> PlannedChange {
+               return {EditOutcome::Done, {Change::Kind::Merge, {}, std::make_shared<Document>(std::move(merged))}};
            })
         .outcome;
 }
@@ -161,7 +176,7 @@ EditOutcome DocumentEditor::addGroup(std::string_view header)
                    return {EditOutcome::TooManyGroups, {}};
                const EntryPosition at{static_cast<std::int16_t>(document_.GroupCount() + 1), 0};
                return {EditOutcome::Done,
-                       {Change::Kind::AddGroup, {{EditStep::Kind::AppendGroup, at, document_.store(header), {}}}}};
+                       {Change::Kind::AddGroup, {{EditStep::Kind::AppendGroup, at, document_.store(header), {}}}, {}}};
            })
         .outcome;
 }
@@ -175,7 +190,7 @@ EditOutcome DocumentEditor::addEntry(std::string_view header, std::string_view n
                if (std::any_of(groups.begin(), groups.end(),
                                [&](int group) { return document_.group(group).EntryCount() >= kMaxSlots; }))
                    return {EditOutcome::TooManyEntries, {}};
-               Change change{Change::Kind::AddEntry, {}};
+               Change change{Change::Kind::AddEntry, {}, {}};
                change.steps.reserve(groups.size());
                const TextRef storedName = document_.store(name);
                const TextRef storedValue = document_.store(value);
@@ -193,7 +208,7 @@ EditOutcome DocumentEditor::removeEntry(EntryPosition at)
     return make([&]() -> PlannedChange {
                if (!document_.isLive(at))
                    return {EditOutcome::NoTarget, {}};
-               return {EditOutcome::Done, {Change::Kind::RemoveEntry, {{EditStep::Kind::RemoveEntry, at, {}, {}}}}};
+               return {EditOutcome::Done, {Change::Kind::RemoveEntry, {{EditStep::Kind::RemoveEntry, at, {}, {}}}, {}}};
            })
         .outcome;
 }
@@ -204,7 +219,7 @@ EditOutcome DocumentEditor::removeGroup(int group)
                if (!document_.isLiveGroup(group))
                    return {EditOutcome::NoTarget, {}};
                const EntryPosition at{static_cast<std::int16_t>(group), 0};
-               return {EditOutcome::Done, {Change::Kind::RemoveGroup, {{EditStep::Kind::RemoveGroup, at, {}, {}}}}};
+               return {EditOutcome::Done, {Change::Kind::RemoveGroup, {{EditStep::Kind::RemoveGroup, at, {}, {}}}, {}}};
            })
         .outcome;
 }

@@ -16,11 +16,14 @@ struct EditStep {
     TextRef other;     // the appended value, or the value replaced
 };
 
-// One command's change to the document, in the order its steps were made.
+// One command's change to the document, in the order its steps were made. A
+// merge instead puts a whole document in the place of the current one: it
+// holds the other one, and making or taking back the change swaps the two.
 struct Change {
-    enum class Kind : std::uint8_t { SetValue, AddGroup, AddEntry, RemoveEntry, RemoveGroup, Import };
+    enum class Kind : std::uint8_t { SetValue, AddGroup, AddEntry, RemoveEntry, RemoveGroup, Import, Merge };
     Kind kind = Kind::SetValue;
     std::vector<EditStep> steps;
+    std::shared_ptr<Document> swapped;
 };
 
 // A change taken back or made again, from the history.
@@ -89,6 +92,9 @@ public:
     // that group. The first line must be a header, and every other line an
     // entry, empty or blank: all of it, or none.
     ImportOutcome importBlock(std::string_view block);
+    // A merge of the current document with the file as another program left
+    // it takes its place, as one change.
+    EditOutcome merge(Document merged);
 
     // Takes back the last change not undone, which cannot fail; or makes
     // again the first one undone, or nothing when memory runs out.

@@ -121,7 +121,7 @@ private:
     // the value it replaces, the document's or one the block set before.
     Change materialized()
     {
-        Change change{Change::Kind::Import, {}};
+        Change change{Change::Kind::Import, {}, {}};
         change.steps.reserve(steps_.size());
         std::unordered_map<std::int32_t, TextRef> values;  // each entry's value as the block leaves it
         const auto key = [](EntryPosition at) { return (std::int32_t{at.group} << 16) | at.entry; };

@@ -1,6 +1,7 @@
 #include "main_window/frm_main.h"
 
 #include "dialogs/frm_sobre.h"
+#include "document/file_watch.h"
 #include "form_kit/form_layout.h"
 #include "form_kit/frame_caption.h"
 #include "form_kit/messages.h"
@@ -44,6 +45,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     , entryRows_(new EntryRows(document.document(), this))
     , history_(new QUndoStack(this))
     , fs9Search_(findFS9Files)
+    , fileWatch_(new modMain::FileWatch(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     updateCaption();
@@ -56,6 +58,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     bindCommands();
     bindKeys();
     setAcceptDrops(true);
+    connect(fileWatch_, &modMain::FileWatch::noticed, this, &frmMain::noticeFile);
     setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
     designSize_ = size();
 

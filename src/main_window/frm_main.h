@@ -2,11 +2,13 @@
 
 #include "document/document_editor.h"
 #include "document/file_record.h"
+#include "document/merge.h"
 #include "main_window/fs9_path.h"
 
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,6 +23,12 @@ class QListView;
 class QPushButton;
 class QTableView;
 class QUndoStack;
+
+namespace modMain {
+class FileWatch;
+struct FileNotice;
+struct ReadResult;
+}  // namespace modMain
 
 // The program's one window: the group headers on the left, the selected
 // header's entries on the right, and every command. Each row of the lists
@@ -51,6 +59,10 @@ public:
     // needs a search that stalls).
     void setFS9Search(std::function<QList<FS9File>()> search) { fs9Search_ = std::move(search); }
 
+    // Whether another program's change to the open file is acted on as it
+    // happens, as it is unless a test of what saving checks turns it off.
+    void setWatchingFile(bool watching);
+
     QGroupBox* Frame1;
     QListView* lstGrupos;
     QPushButton* cmbNovoGrupo;
@@ -76,6 +88,8 @@ public:
     QAction* menSobre;
 
 protected:
+    // A change of the file noticed while the window was inactive is acted on once it is active.
+    void changeEvent(QEvent* event) override;
     // Closing with unsaved changes asks first.
     void closeEvent(QCloseEvent* event) override;
     // One local file dropped on the window is opened; any other drop is ignored.
@@ -113,6 +127,12 @@ private:
     std::optional<int> selectedEntryRow() const;
     // Selects the entry's header and then the entry's row.
     void showEntry(modMain::EntryPosition at);
+    // The selected group and entry, kept before the document changes, and
+    // shown again afterwards: in the same document by the group's slot, in
+    // another one (a merge, a reload) by the occurrence of its header and of
+    // the entry's name. Showing them needs the room for the header's entries.
+    void keepSelection();
+    void showKeptSelection(bool sameDocument) noexcept;
 
     // Browsing and editing; true when something was removed.
     void editSelectedValue();
@@ -163,6 +183,19 @@ private:
     // Save and Save as: written, the changes are saved.
     bool saveTo(const QString& path);
 
+    // Another program's change to the open file, acted on when the window is
+    // active and shows no dialog: read again, or merged with the pilot's changes.
+    // `gone`: this window removed the file.
+    void watchFile(bool gone = false);
+    void noticeFile(std::shared_ptr<modMain::FileNotice> notice);
+    void actOnFileNotice();
+    void actOnChangedFile(modMain::ReadResult read);
+    // The file as it is now takes the document's place, the selection kept.
+    void reloadFrom(modMain::ReadResult read);
+    // The pilot's changes made again on the file as it is now, conflicts
+    // settled by the pilot; one change of the history. True when merged.
+    bool mergeWith(modMain::ReadResult theirs);
+
     modMain::DocumentEditor& document_;
     GroupRows* groupRows_;
     EntryRows* entryRows_;
@@ -178,9 +211,25 @@ private:
     struct KeptSelection {
         int group = 0;
         std::string header;
+        int headerOccurrence = 0;
+        std::optional<std::string> entry;  // the selected entry's name
+        int entryOccurrence = 0;
     } keptSelection_;
     QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.
     modMain::FileRecord record_;
+    modMain::FileWatch* fileWatch_;
+    bool watchingFile_ = true;
+    bool loading_ = false;                             // a file is being read: a notice waits
+    std::shared_ptr<modMain::FileNotice> fileNotice_;  // not acted on yet
+    // What the document was when last saved (the bytes written, and where
+    // their slots lie in the document): the base of a merge while the history
+    // still reaches the save. Otherwise the base is the file the document was
+    // read from, whose slots are the document's first ones.
+    struct SavedBase {
+        modMain::FileBytes bytes;
+        modMain::BaseMap map;
+    };
+    std::optional<SavedBase> savedBase_;
 };

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTimer>
 #include <QUndoStack>
 #include <QUrl>
@@ -22,9 +23,12 @@ bool frmMain::AbrirFS9(const QString& path)
 {
     // Read into a document of its own: a file that does not load leaves the
     // one on screen untouched.
-    // While another program finishes writing the file, the window goes on drawing itself.
+    // While another program finishes writing the file, the window goes on
+    // drawing itself; a change it notices meanwhile waits.
+    loading_ = true;
     modMain::ReadResult read = modMain::readDocument(
         path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    loading_ = false;
     if (!read.document) {
         showFileFailure(this, QStringLiteral("abrir"), path, read.error);
         return false;
@@ -34,6 +38,8 @@ bool frmMain::AbrirFS9(const QString& path)
     menBackup->setEnabled(true);
     CurrentFile_ = path;
     record_ = std::move(read.record);
+    savedBase_.reset();
+    watchFile();
     updateCaption();
     return true;
 }
@@ -96,22 +102,59 @@ QString frmMain::chooseFile(bool forSaving)
     return cmd->selectedFiles().constFirst();
 }
 
+namespace {
+
+enum class ChangedFileAnswer { Replace, Merge, Cancel };
+
+// Writing over another program's change: replace it, merge with it first, or
+// write nothing (the default).
+ChangedFileAnswer askAboutChangedFile(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Arquivo alterado"),
+                    QStringLiteral("O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
+                                   "Deseja substituí-lo mesmo assim?"),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    QPushButton* merge = box.addButton(QStringLiteral("Mesclar"), QMessageBox::AcceptRole);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.exec();
+    if (box.clickedButton() == merge)
+        return ChangedFileAnswer::Merge;
+    return box.clickedButton() == box.button(QMessageBox::Yes) ? ChangedFileAnswer::Replace : ChangedFileAnswer::Cancel;
+}
+
+}  // namespace
+
 bool frmMain::writeTo(const QString& path, bool becomesCurrent)
 {
-    const modMain::OnDisk onDisk = modMain::compareWithDisk(record_, path);
-    if (onDisk == modMain::OnDisk::Changed &&
-        !askYesNo(this, QStringLiteral("Arquivo alterado"),
-                  QStringLiteral("O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
-                                 "Deseja substituí-lo mesmo assim?"),
-                  false))
-        return false;
+    modMain::OnDisk onDisk = modMain::compareWithDisk(record_, path);
+    // Once merged, the file is measured against the file merged with: should
+    // it have changed again meanwhile, the question comes again.
+    while (onDisk == modMain::OnDisk::Changed) {
+        const ChangedFileAnswer answer = askAboutChangedFile(this);
+        if (answer == ChangedFileAnswer::Cancel)
+            return false;
+        if (answer == ChangedFileAnswer::Replace)
+            break;
+        modMain::ReadResult read = modMain::readDocument(path);
+        if (!read.document) {
+            showFileFailure(this, QStringLiteral("abrir"), path, read.error);
+            return false;
+        }
+        if (!mergeWith(std::move(read)))
+            return false;
+        onDisk = modMain::compareWithDisk(record_, path);
+    }
     modMain::SaveResult saved = modMain::saveDocument(document_.document(), path);
     if (!saved.saved) {
         showFileFailure(this, QStringLiteral("salvar"), path, saved.error);
         return false;
     }
-    if (becomesCurrent || onDisk != modMain::OnDisk::Elsewhere)
+    if (becomesCurrent || onDisk != modMain::OnDisk::Elsewhere) {
         record_ = std::move(saved.record);
+        savedBase_.reset();
+        watchFile();
+    }
     return true;
 }
 
@@ -120,6 +163,15 @@ bool frmMain::saveTo(const QString& path)
     if (!writeTo(path, true))
         return false;
     history_->setClean();
+    // What was written is what a later merge starts from; without the
+    // memory for it, the file read before does, which only asks more.
+    try {
+        const modMain::Document& written = document_.document();
+        savedBase_ = SavedBase{modMain::copyFileBytes(modMain::documentBytes(written)),
+                               modMain::mapOfLiveContent(written)};
+    } catch (const std::bad_alloc&) {
+        savedBase_.reset();
+    }
     showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
     return true;
 }

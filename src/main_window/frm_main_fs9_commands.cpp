@@ -103,9 +103,13 @@ void frmMain::deleteFS9()
         return;
     // Into the desktop's trash, from where it can come back. A read-only file
     // is as good as locked: it stays, even for root.
-    if (!path.isEmpty() && !modMain::isReadOnlyFile(path) && modMain::moveToTrash(path))
+    const bool openHere = !path.isEmpty() && modMain::compareWithDisk(record_, path) != modMain::OnDisk::Elsewhere;
+    if (!path.isEmpty() && !modMain::isReadOnlyFile(path) && modMain::moveToTrash(path)) {
+        // Removed by this program, not by another one: the watch starts again without it.
+        if (openHere)
+            watchFile(true);
         showInformation(this, QStringLiteral("Exluído"), QStringLiteral("Arquivo excluído!"));
-    else
+    } else
         showCritical(this, QStringLiteral("Erro"), QStringLiteral("Arquivo não encontrado"));
 }
 

@@ -75,9 +75,10 @@ void frmMain::stepHistory(bool back)
     const modMain::Change& change = static_cast<const ChangeCommand*>(history_->command(index))->change();
     // Before the document changes: what stays selected, and room for the rows
     // it may show afterwards, so that following the step cannot fail.
-    const std::optional<int> row = selectedGroupRow();
-    keptSelection_ = {row ? groupRows_->group(*row) : 0, std::string(selectedHeader())};
-    entryRows_->makeRoom(document_.document().entrySlotsOf(keptSelection_.header) + change.steps.size());
+    keepSelection();
+    const modMain::Document& shown = change.kind == modMain::Change::Kind::Merge ? *change.swapped
+                                                                                 : document_.document();
+    entryRows_->makeRoom(shown.entrySlotsOf(keptSelection_.header) + change.steps.size());
     if (back) {
         document_.undo(change);
         history_->undo();
@@ -116,6 +117,9 @@ bool frmMain::followMade(const modMain::Change& change) noexcept
             entryRows_->makeRoom(std::size_t(entryRows_->rowCount()) + added.size());
         } else if (change.kind == Kind::RemoveEntry) {
             entryRows_->makeRoom(document_.document().entrySlotsOf(selectedHeader()));
+        } else if (change.kind == Kind::Merge) {
+            // The rows still stand for the document merged away: nothing of them is read.
+            entryRows_->makeRoom(document_.document().entrySlotsOf(keptSelection_.header));
         }
         auto command = std::make_unique<ChangeCommand>(change);
         history_->push(command.get());
@@ -131,6 +135,10 @@ bool frmMain::followMade(const modMain::Change& change) noexcept
 void frmMain::showMade(const modMain::Change& change, const std::vector<modMain::LiveEntry>& added) noexcept
 {
     using Kind = modMain::Change::Kind;
+    if (change.kind == Kind::Merge) {
+        showKeptSelection(false);
+        return;
+    }
     const modMain::EditStep& first = change.steps.front();
     switch (change.kind) {
     case Kind::SetValue:
@@ -159,21 +167,55 @@ void frmMain::showMade(const modMain::Change& change, const std::vector<modMain:
         }
         entryRows_->clear();
         break;
+    case Kind::Merge:
+        break;
     }
 }
 
-void frmMain::followStep(const modMain::Change&, modMain::ChangeEvent) noexcept
+void frmMain::followStep(const modMain::Change& change, modMain::ChangeEvent) noexcept
+{
+    leavingUnsaved_ = false;
+    const bool otherDocument = change.kind == modMain::Change::Kind::Merge;
+    // The document that comes back was read from a file of its own, and has no save of its own to merge from.
+    if (otherDocument)
+        savedBase_.reset();
+    showKeptSelection(!otherDocument);
+}
+
+void frmMain::keepSelection()
+{
+    keptSelection_ = {};
+    const std::optional<int> row = selectedGroupRow();
+    if (!row)
+        return;
+    keptSelection_.group = groupRows_->group(*row);
+    keptSelection_.header = selectedHeader();
+    keptSelection_.headerOccurrence = groupRows_->occurrenceOf(*row);
+    if (const std::optional<int> entry = selectedEntryRow()) {
+        keptSelection_.entry = entryRows_->text(*entry, 0);
+        keptSelection_.entryOccurrence = entryRows_->occurrenceOf(*entry);
+    }
+}
+
+void frmMain::showKeptSelection(bool sameDocument) noexcept
 {
     // The lists as selecting the same group again would show them: its row
     // where it is still listed, else the first of its header.
-    leavingUnsaved_ = false;
     relisting_ = true;
     groupRows_->showLiveGroups();
-    int row = groupRows_->rowOfGroup(keptSelection_.group);
+    const KeptSelection& kept = keptSelection_;
+    int row = sameDocument ? groupRows_->rowOfGroup(kept.group) : groupRows_->rowOf(kept.header, kept.headerOccurrence);
     if (row < 0)
-        row = groupRows_->rowOf(keptSelection_.header);
+        row = groupRows_->rowOf(kept.header);
     if (row >= 0)
         lstGrupos->setCurrentIndex(groupRows_->index(row, 0));
-    entryRows_->showEntriesOf(row >= 0 ? keptSelection_.header : std::string_view());
+    entryRows_->showEntriesOf(row >= 0 ? kept.header : std::string_view());
+    if (!sameDocument && row >= 0 && kept.entry) {
+        int entry = entryRows_->rowOf(*kept.entry, kept.entryOccurrence);
+        if (entry < 0)
+            entry = entryRows_->rowOf(*kept.entry);
+        if (entry >= 0)
+            lstConteudo->setCurrentIndex(entryRows_->index(entry, 0));
+    }
     relisting_ = false;
 }

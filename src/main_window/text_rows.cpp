@@ -50,13 +50,21 @@ QVariant TextRows::headerData(int section, Qt::Orientation orientation, int role
     return headings_[section];
 }
 
-int TextRows::rowOf(std::string_view text) const
+int TextRows::rowOf(std::string_view text, int occurrence) const
 {
     for (int row = 0; row < count(); ++row) {
-        if (this->text(row, 0) == text)
+        if (this->text(row, 0) == text && occurrence-- == 0)
             return row;
     }
     return -1;
+}
+
+int TextRows::occurrenceOf(int row) const
+{
+    int occurrence = 0;
+    for (int earlier = 0; earlier < row; ++earlier)
+        occurrence += text(earlier, 0) == text(row, 0);
+    return occurrence;
 }
 
 GroupRows::GroupRows(const modMain::Document& document, QObject* parent)

@@ -23,8 +23,11 @@ public:
 
     // A row's text as the file's bytes.
     virtual std::string_view text(int row, int column) const = 0;
-    // The first row whose first column reads exactly `text`, or -1.
-    int rowOf(std::string_view text) const;
+    // The row whose first column reads exactly `text`, the first or the
+    // `occurrence`-th after it, or -1.
+    int rowOf(std::string_view text, int occurrence = 0) const;
+    // How many rows above this one read as it does in the first column.
+    int occurrenceOf(int row) const;
     bool shows(std::string_view text) const { return rowOf(text) >= 0; }
 
 protected:

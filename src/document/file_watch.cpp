@@ -1,0 +1,163 @@
+#include "document/file_watch.h"
+
+#include "document/system_files.h"
+
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QThread>
+#include <QTimer>
+
+namespace modMain {
+
+namespace {
+
+// How long the file is let be after an event before it is looked at: a
+// program writing it sends several events, and the look waits for the last.
+constexpr int kSettleMs = 150;
+// How long closing the window waits for a look at a stalled folder to end.
+constexpr unsigned long kStopWaitMs = 2000;
+
+bool sameState(const files::FileState& a, const files::FileState& b)
+{
+    return a.volume == b.volume && a.index == b.index && a.size == b.size && a.modifiedNs == b.modifiedNs &&
+           a.changedNs == b.changedNs;
+}
+
+// Lives in the watch's thread, where every look at the disk happens.
+class Watcher : public QObject {
+    Q_OBJECT
+
+public:
+    Watcher()
+        : system_(new QFileSystemWatcher(this))
+        , settle_(new QTimer(this))
+    {
+        settle_->setSingleShot(true);
+        settle_->setInterval(kSettleMs);
+        connect(system_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+        connect(system_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+        connect(settle_, &QTimer::timeout, this, &Watcher::check);
+    }
+
+    void watch(const QString& path, const FileRecord& record, bool gone, quint64 generation)
+    {
+        if (const QStringList watched = system_->files() + system_->directories(); !watched.isEmpty())
+            system_->removePaths(watched);
+        path_ = path;
+        record_ = record;
+        generation_ = generation;
+        seen_.reset();
+        goneTold_ = gone;
+        if (path_.isEmpty())
+            return;
+        follow();
+        // The file may have changed between its reading and this watch.
+        settle_->start();
+    }
+
+signals:
+    void noticed(std::shared_ptr<modMain::FileNotice> notice, quint64 generation);
+
+private:
+    // The folder of the file's target, and the file while it exists (a
+    // replaced file drops out of the watch, and its successor is added).
+    void follow()
+    {
+        QString target;
+        std::optional<files::FileState> state;
+        if (!files::resolve(path_, target, state))
+            target = path_;
+        const QString folder = QFileInfo(target).absolutePath();
+        if (!system_->directories().contains(folder))
+            system_->addPath(folder);
+        if (state && !system_->files().contains(target))
+            system_->addPath(target);
+    }
+
+    void check()
+    {
+        if (path_.isEmpty())
+            return;
+        follow();
+        QString target;
+        std::optional<files::FileState> state;
+        if (!files::resolve(path_, target, state) || !state) {
+            seen_.reset();
+            if (!goneTold_) {
+                goneTold_ = true;
+                tell(FileNotice::Kind::Gone, {});
+            }
+            return;
+        }
+        goneTold_ = false;
+        if (seen_ && sameState(*seen_, *state))
+            return;
+        seen_ = state;
+        if (compareWithDisk(record_, path_) != OnDisk::Changed)
+            return;
+        tell(FileNotice::Kind::Changed, readDocument(path_));
+    }
+
+    void tell(FileNotice::Kind kind, ReadResult read)
+    {
+        try {
+            emit noticed(std::make_shared<FileNotice>(FileNotice{kind, record_, std::move(read)}), generation_);
+        } catch (const std::bad_alloc&) {
+            seen_.reset();  // looked at again on the next event
+        }
+    }
+
+    QFileSystemWatcher* system_;
+    QTimer* settle_;
+    QString path_;
+    FileRecord record_;
+    quint64 generation_ = 0;
+    std::optional<files::FileState> seen_;  // the file as last looked at
+    bool goneTold_ = false;
+};
+
+}  // namespace
+
+FileWatch::FileWatch(QObject* parent)
+    : QObject(parent)
+    , thread_(new QThread)
+{
+    qRegisterMetaType<std::shared_ptr<modMain::FileNotice>>();
+    auto* watcher = new Watcher;
+    watcher->moveToThread(thread_);
+    watcher_ = watcher;
+    connect(thread_, &QThread::finished, watcher, &QObject::deleteLater);
+    // A notice of an earlier watch is no longer news.
+    connect(
+        watcher, &Watcher::noticed, this,
+        [this](std::shared_ptr<FileNotice> notice, quint64 generation) {
+            if (generation == generation_)
+                emit noticed(std::move(notice));
+        },
+        Qt::QueuedConnection);
+    thread_->start();
+}
+
+FileWatch::~FileWatch()
+{
+    thread_->quit();
+    if (thread_->wait(kStopWaitMs)) {
+        delete thread_;
+        return;
+    }
+    // A look at a stalled folder goes on; the thread ends when it does.
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+}
+
+void FileWatch::watch(const QString& path, const FileRecord& record, bool gone)
+{
+    auto* watcher = static_cast<Watcher*>(watcher_);
+    QMetaObject::invokeMethod(
+        watcher,
+        [watcher, path, record, gone, generation = ++generation_] { watcher->watch(path, record, gone, generation); },
+        Qt::QueuedConnection);
+}
+
+}  // namespace modMain
+
+#include "file_watch.moc"
