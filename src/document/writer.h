@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 
 namespace modMain {
@@ -17,6 +18,8 @@ bool streamDocument(const Document& document, const ByteSink& sink);
 std::string documentBytes(const Document& document);
 
 // Writes the live content to `path` as replaceFile does: all or nothing.
-SaveResult saveDocument(const Document& document, const QString& path);
+// `written`, when given, gets the bytes written too (nothing without the
+// memory for them, which the save does not wait on).
+SaveResult saveDocument(const Document& document, const QString& path, std::optional<FileBytes>* written = nullptr);
 
 }  // namespace modMain

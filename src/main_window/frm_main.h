@@ -179,7 +179,8 @@ private:
     // read or written (by whatever name), whether to write over another
     // program's change to it. The record follows the file written when it
     // becomes the current file or is the recorded one. True once written.
-    bool writeTo(const QString& path, bool becomesCurrent);
+    // `written`, when given, gets the bytes written.
+    bool writeTo(const QString& path, bool becomesCurrent, std::optional<modMain::FileBytes>* written = nullptr);
     // Save and Save as: written, the changes are saved.
     bool saveTo(const QString& path);
 

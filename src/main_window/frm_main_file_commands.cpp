@@ -125,7 +125,7 @@ ChangedFileAnswer askAboutChangedFile(QWidget* parent)
 
 }  // namespace
 
-bool frmMain::writeTo(const QString& path, bool becomesCurrent)
+bool frmMain::writeTo(const QString& path, bool becomesCurrent, std::optional<modMain::FileBytes>* written)
 {
     modMain::OnDisk onDisk = modMain::compareWithDisk(record_, path);
     // Once merged, the file is measured against the file merged with: should
@@ -145,7 +145,7 @@ bool frmMain::writeTo(const QString& path, bool becomesCurrent)
             return false;
         onDisk = modMain::compareWithDisk(record_, path);
     }
-    modMain::SaveResult saved = modMain::saveDocument(document_.document(), path);
+    modMain::SaveResult saved = modMain::saveDocument(document_.document(), path, written);
     if (!saved.saved) {
         showFileFailure(this, QStringLiteral("salvar"), path, saved.error);
         return false;
@@ -160,15 +160,15 @@ bool frmMain::writeTo(const QString& path, bool becomesCurrent)
 
 bool frmMain::saveTo(const QString& path)
 {
-    if (!writeTo(path, true))
+    std::optional<modMain::FileBytes> written;
+    if (!writeTo(path, true, &written))
         return false;
     history_->setClean();
     // What was written is what a later merge starts from; without the
     // memory for it, the file read before does, which only asks more.
     try {
-        const modMain::Document& written = document_.document();
-        savedBase_ = SavedBase{modMain::copyFileBytes(modMain::documentBytes(written)),
-                               modMain::mapOfLiveContent(written)};
+        if (written)
+            savedBase_ = SavedBase{std::move(*written), modMain::mapOfLiveContent(document_.document())};
     } catch (const std::bad_alloc&) {
         savedBase_.reset();
     }

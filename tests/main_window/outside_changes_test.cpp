@@ -70,15 +70,17 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
     EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
     EXPECT_EQ(contentOf(file), "[a]\r\nx=6\r\ny=meu\r\n[b]\r\nz=4\r\n[a]\r\ny=9\r\n");
 
-    // At Salvar, Mesclar with a conflict: the file's side chosen in Conflitos.
+    // At Salvar, Mesclar from what was saved: y, changed there alone, is no conflict; x is, and
+    // the file's side is chosen in Conflitos.
     window->setWatchingFile(false);
-    editRow(1, "7");
-    writeFile(file, "[a]\r\nx=6\r\ny=8\r\n[b]\r\nz=4\r\n");
+    editRow(0, "7");
+    writeFile(file, "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");
     QStringList conflict;
     ModalScript()
         .then(pressButton("Mesclar"))
         .then([&](QWidget* dialog) {
             auto* table = child<QTableWidget>(dialog, "lstConflitos");
+            EXPECT_EQ(table->rowCount(), 1);
             for (int column = 0; column < table->columnCount(); ++column)
                 conflict << table->horizontalHeaderItem(column)->text() << table->item(0, column)->text();
             table->item(0, 2)->setCheckState(Qt::Checked);
@@ -87,8 +89,8 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
         })
         .then(pressInMessageBox(question))
         .run([&] { gui_testing::chooseMenuItem(window.get(), "menSalvar"); });
-    EXPECT_EQ(conflict, (QStringList{"Grupo", "[a]", "Parâmetro", "y", "No arquivo", "8", "Suas alterações", "7"}));
-    EXPECT_EQ(contentOf(file), "[a]\r\nx=6\r\ny=8\r\n[b]\r\nz=4\r\n");  // the second [a], unchanged here, went there
+    EXPECT_EQ(conflict, (QStringList{"Grupo", "[a]", "Parâmetro", "x", "No arquivo", "8", "Suas alterações", "7"}));
+    EXPECT_EQ(contentOf(file), "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");  // the second [a], unchanged here, went there
 
     // The file gone: told once, and Salvar writes it anew.
     window->setWatchingFile(true);
@@ -98,5 +100,5 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
                         std::move(ModalScript().then(pressInMessageBox(gone))));
     EXPECT_EQ(gone.text, "O arquivo foi removido ou renomeado por outro programa.");
     EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
-    EXPECT_EQ(contentOf(file), "[a]\r\nx=6\r\ny=8\r\n[b]\r\nz=4\r\n");
+    EXPECT_EQ(contentOf(file), "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");
 }
