@@ -7,24 +7,82 @@
 namespace modMain {
 namespace {
 
-using Positions = std::vector<std::int16_t>;
-
 std::int16_t slot(std::size_t index)
 {
     return static_cast<std::int16_t>(index);
 }
 
 // Each text's positions in order, among the live groups of a document or the
-// live entries of one group: the n-th of a text is its n-th position.
-using Occurrences = std::unordered_map<std::string_view, Positions>;
+// live entries of one group: the n-th of a text is its n-th position. One
+// array sorted by the texts' hashes, so that the largest document's thirty
+// thousand headers take no allocation and few comparisons of text each.
+class Occurrences {
+public:
+    void add(std::string_view text, std::int16_t position) { items_.push_back({hashOf(text), text, position}); }
+    // Once every position is added.
+    void sort() { std::sort(items_.begin(), items_.end()); }
+
+    bool empty() const { return items_.empty(); }
+    std::size_t count(std::string_view text) const { return of(text).size(); }
+    // The position of the `occurrence`-th (from 0) of `text`, or 0.
+    std::int16_t find(std::string_view text, std::size_t occurrence) const
+    {
+        const std::span<const Item> positions = of(text);
+        return occurrence < positions.size() ? positions[occurrence].position : 0;
+    }
+    // Which of the occurrences of its text a position is.
+    std::size_t occurrenceOf(std::string_view text, std::int16_t position) const
+    {
+        const std::span<const Item> positions = of(text);
+        return std::size_t(std::find_if(positions.begin(), positions.end(),
+                                        [&](const Item& item) { return item.position == position; }) -
+                           positions.begin());
+    }
+    // Whether any text of these is among the others.
+    bool shareAnyWith(const Occurrences& others) const
+    {
+        return std::any_of(items_.begin(), items_.end(), [&](const Item& item) { return others.count(item.text); });
+    }
+
+private:
+    struct Item {
+        std::size_t hash;
+        std::string_view text;
+        std::int16_t position;
+
+        bool operator<(const Item& other) const
+        {
+            if (hash != other.hash)
+                return hash < other.hash;
+            if (text != other.text)
+                return text < other.text;
+            return position < other.position;
+        }
+    };
+
+    static std::size_t hashOf(std::string_view text) { return std::hash<std::string_view>()(text); }
+
+    std::span<const Item> of(std::string_view text) const
+    {
+        const Item key{hashOf(text), text, 0};
+        const auto sameText = [](const Item& a, const Item& b) {
+            return a.hash != b.hash ? a.hash < b.hash : a.text < b.text;
+        };
+        const auto [first, last] = std::equal_range(items_.begin(), items_.end(), key, sameText);
+        return {first, last};
+    }
+
+    std::vector<Item> items_;
+};
 
 Occurrences groupsOf(const Document& document)
 {
     Occurrences groups;
     for (int g = 1; g <= document.GroupCount(); ++g) {
         if (document.group(g).Alive)
-            groups[document.text(document.group(g).Header)].push_back(slot(std::size_t(g)));
+            groups.add(document.text(document.group(g).Header), slot(std::size_t(g)));
     }
+    groups.sort();
     return groups;
 }
 
@@ -34,23 +92,10 @@ Occurrences entriesOf(const Document& document, int group)
     const GroupRecord& record = document.group(group);
     for (std::size_t k = 0; k < record.Names.size(); ++k) {
         if (record.EntryAlive[k])
-            entries[document.text(record.Names[k])].push_back(slot(k + 1));
+            entries.add(document.text(record.Names[k]), slot(k + 1));
     }
+    entries.sort();
     return entries;
-}
-
-// The position of the `occurrence`-th (from 0) of `text`, or 0.
-std::int16_t find(const Occurrences& occurrences, std::string_view text, std::size_t occurrence)
-{
-    const auto found = occurrences.find(text);
-    return found != occurrences.end() && occurrence < found->second.size() ? found->second[occurrence] : 0;
-}
-
-// Which of the occurrences of its text a position is.
-std::size_t occurrenceOf(const Occurrences& occurrences, std::string_view text, std::int16_t position)
-{
-    const Positions& positions = occurrences.at(text);
-    return std::size_t(std::find(positions.begin(), positions.end(), position) - positions.begin());
 }
 
 std::string_view valueAt(const Document& document, int group, int entry)
@@ -101,9 +146,7 @@ MergePlan::MergePlan(const Document& base, Document theirs, const Document& mine
     using Kind = Step::Kind;
     const Occurrences baseGroups = groupsOf(base);
     const Occurrences theirGroups = groupsOf(theirs_);
-    if (!baseGroups.empty() && !theirGroups.empty() &&
-        std::none_of(baseGroups.begin(), baseGroups.end(),
-                     [&](const auto& header) { return theirGroups.count(header.first) > 0; })) {
+    if (!baseGroups.empty() && !theirGroups.empty() && !baseGroups.shareAnyWith(theirGroups)) {
         outcome_ = Outcome::NothingInCommon;
         return;
     }
@@ -120,8 +163,8 @@ MergePlan::MergePlan(const Document& base, Document theirs, const Document& mine
     for (std::size_t b = 0; b < map.groups.size(); ++b) {
         const int baseGroup = int(b) + 1;
         const std::string_view header = base.text(base.group(baseGroup).Header);
-        const std::size_t occurrence = occurrenceOf(baseGroups, header, slot(std::size_t(baseGroup)));
-        const std::int16_t theirGroup = find(theirGroups, header, occurrence);
+        const std::size_t occurrence = baseGroups.occurrenceOf(header, slot(std::size_t(baseGroup)));
+        const std::int16_t theirGroup = theirGroups.find(header, occurrence);
         // A slot the pilot's document no longer has (its adding undone since) counts as removed.
         const int mineGroup = map.groups[b];
         const bool inMine = mineGroup >= 1 && mineGroup <= mine.GroupCount();
@@ -167,7 +210,7 @@ MergePlan::MergePlan(const Document& base, Document theirs, const Document& mine
             const auto k = std::size_t(baseSlots[j] - 1);
             const std::string_view name = base.text(base.group(baseGroup).Names[j]);
             const std::string_view baseValue = valueAt(base, baseGroup, int(j) + 1);
-            const std::int16_t theirEntry = find(theirEntries, name, occurrenceOf(baseEntries, name, slot(j + 1)));
+            const std::int16_t theirEntry = theirEntries.find(name, baseEntries.occurrenceOf(name, slot(j + 1)));
             const std::optional<std::string_view> theirValue = theirEntry ? std::optional(valueAt(theirs_, theirGroup,
                                                                                                   theirEntry))
                                                                           : std::nullopt;
@@ -186,14 +229,11 @@ MergePlan::MergePlan(const Document& base, Document theirs, const Document& mine
                 conflict(header, name, theirValue, mineValue, {std::move(step)});
         }
         // An entry both sides added alike is there once; added with two values, it is a conflict.
-        Occurrences addedSoFar;
+        std::unordered_map<std::string_view, std::size_t> addedSoFar;
         for (const std::size_t k : added) {
             const std::string_view name = mine.text(mineRecord.Names[k]);
             const std::string_view value = mine.text(mineRecord.Values[k]);
-            const auto baseCount = baseEntries.count(name) ? baseEntries.at(name).size() : 0;
-            Positions& earlier = addedSoFar[name];
-            const std::int16_t theirEntry = find(theirEntries, name, baseCount + earlier.size());
-            earlier.push_back(slot(k + 1));
+            const std::int16_t theirEntry = theirEntries.find(name, baseEntries.count(name) + addedSoFar[name]++);
             if (!theirEntry)
                 steps_.push_back({Kind::AppendEntry, {theirGroup, 0}, std::string(name), std::string(value), {}});
             else if (valueAt(theirs_, theirGroup, theirEntry) != value)
@@ -203,15 +243,12 @@ MergePlan::MergePlan(const Document& base, Document theirs, const Document& mine
     }
 
     // Groups the pilot added; one that theirs added alike is there once.
-    Occurrences addedGroups;
+    std::unordered_map<std::string_view, std::size_t> addedGroups;
     for (int g = 1; g <= mine.GroupCount(); ++g) {
         if (mapped[std::size_t(g)] || !mine.group(g).Alive)
             continue;
         const std::string_view header = mine.text(mine.group(g).Header);
-        const auto baseCount = baseGroups.count(header) ? baseGroups.at(header).size() : 0;
-        Positions& earlier = addedGroups[header];
-        const std::int16_t theirGroup = find(theirGroups, header, baseCount + earlier.size());
-        earlier.push_back(slot(std::size_t(g)));
+        const std::int16_t theirGroup = theirGroups.find(header, baseGroups.count(header) + addedGroups[header]++);
         if (!theirGroup || !sameEntries(theirs_, theirGroup, mine, g))
             steps_.push_back({Kind::AppendGroup, {}, std::string(header), {}, liveEntries(mine, g)});
     }
