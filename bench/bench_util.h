@@ -61,5 +61,6 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
 // These need a QApplication.
 void runWindowBenchmark(const std::vector<Sample>& samples);
 void runDialogBenchmark(const QString& folder);
+void runMergeBenchmark(const std::vector<Sample>& samples);
 
 }  // namespace bench

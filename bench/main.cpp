@@ -25,5 +25,6 @@ int main(int argc, char** argv)
     bench::runCoreBenchmark(samples, folder.path());
     bench::runWindowBenchmark(samples);
     bench::runDialogBenchmark(folder.path());
+    bench::runMergeBenchmark(samples);
     return 0;
 }
