@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -84,6 +85,9 @@ std::optional<std::vector<bool>> chooseConflictSides(QWidget* parent,
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("O arquivo e as suas alterações mudaram as mesmas entradas. "
+                                                "Marque, em cada linha, o lado que fica."),
+                                 &dialog));
     layout->addWidget(table);
     layout->addWidget(buttons);
     dialog.resize(640, 300);
