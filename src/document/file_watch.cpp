@@ -28,19 +28,19 @@ class Watcher : public QObject {
     Q_OBJECT
 
 public:
-    Watcher()
-        : system_(new QFileSystemWatcher(this))
-        , settle_(new QTimer(this))
-    {
-        settle_->setSingleShot(true);
-        settle_->setInterval(kSettleMs);
-        connect(system_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
-        connect(system_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
-        connect(settle_, &QTimer::timeout, this, &Watcher::check);
-    }
-
     void watch(const QString& path, const FileRecord& record, bool gone, quint64 generation)
     {
+        // Made here, in the watch's thread: the system's watcher hooks itself
+        // into the event loop of the thread it is made in (on Windows).
+        if (!system_) {
+            system_ = new QFileSystemWatcher(this);
+            settle_ = new QTimer(this);
+            settle_->setSingleShot(true);
+            settle_->setInterval(kSettleMs);
+            connect(system_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
+            connect(system_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+            connect(settle_, &QTimer::timeout, this, &Watcher::check);
+        }
         if (const QStringList watched = system_->files() + system_->directories(); !watched.isEmpty())
             system_->removePaths(watched);
         path_ = path;
@@ -107,8 +107,8 @@ private:
         }
     }
 
-    QFileSystemWatcher* system_;
-    QTimer* settle_;
+    QFileSystemWatcher* system_ = nullptr;
+    QTimer* settle_ = nullptr;
     QString path_;
     FileRecord record_;
     quint64 generation_ = 0;
