@@ -14,6 +14,8 @@ namespace {
 // How long the file is let be after an event before it is looked at: a
 // program writing it sends several events, and the look waits for the last.
 constexpr int kSettleMs = 150;
+// How long a look that ran out of memory waits before the next one.
+constexpr int kRetryMs = 1000;
 // How long closing the window waits for a look at a stalled folder to end.
 constexpr unsigned long kStopWaitMs = 2000;
 
@@ -36,10 +38,9 @@ public:
             system_ = new QFileSystemWatcher(this);
             settle_ = new QTimer(this);
             settle_->setSingleShot(true);
-            settle_->setInterval(kSettleMs);
-            connect(system_, &QFileSystemWatcher::fileChanged, settle_, qOverload<>(&QTimer::start));
-            connect(system_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
-            connect(settle_, &QTimer::timeout, this, &Watcher::check);
+            connect(system_, &QFileSystemWatcher::fileChanged, this, &Watcher::settle);
+            connect(system_, &QFileSystemWatcher::directoryChanged, this, &Watcher::settle);
+            connect(settle_, &QTimer::timeout, this, &Watcher::look);
         }
         if (const QStringList watched = system_->files() + system_->directories(); !watched.isEmpty())
             system_->removePaths(watched);
@@ -50,9 +51,8 @@ public:
         goneTold_ = gone;
         if (path_.isEmpty())
             return;
-        follow();
         // The file may have changed between its reading and this watch.
-        settle_->start();
+        settle();
     }
 
 signals:
@@ -74,6 +74,19 @@ private:
             system_->addPath(target);
     }
 
+    void settle() { settle_->start(kSettleMs); }
+
+    // A look that runs out of memory is taken again a little later, from the start.
+    void look()
+    {
+        try {
+            check();
+        } catch (const std::bad_alloc&) {
+            seen_.reset();
+            settle_->start(kRetryMs);
+        }
+    }
+
     void check()
     {
         if (path_.isEmpty())
@@ -90,9 +103,16 @@ private:
             return;
         }
         goneTold_ = false;
+        const bool firstLook = !seen_;
         if (seen_ && sameState(*seen_, *state))
             return;
         seen_ = state;
+        // The first look follows the file's reading or writing by moments: the
+        // same file, size and time will do, without reading it whole (on
+        // Windows a read keeps writers out while it lasts).
+        if (firstLook && files::sameName(target, record_.target) &&
+            stampOf(*state, record_.stamp.contentHash) == record_.stamp)
+            return;
         if (compareWithDisk(record_, path_) != OnDisk::Changed)
             return;
         tell(FileNotice::Kind::Changed, readDocument(path_));
@@ -100,11 +120,7 @@ private:
 
     void tell(FileNotice::Kind kind, ReadResult read)
     {
-        try {
-            emit noticed(std::make_shared<FileNotice>(FileNotice{kind, record_, std::move(read)}), generation_);
-        } catch (const std::bad_alloc&) {
-            seen_.reset();  // looked at again on the next event
-        }
+        emit noticed(std::make_shared<FileNotice>(FileNotice{kind, record_, std::move(read)}), generation_);
     }
 
     QFileSystemWatcher* system_ = nullptr;
