@@ -55,8 +55,12 @@ protected:
     QString load(const QByteArray& text, const QString& name = QStringLiteral("fs9.cfg"))
     {
         const QString file = path(name);
+        // Written while the window watches nothing: on Windows its look at a
+        // file just changed keeps writers out while it lasts.
+        window->setWatchingFile(false);
         gui_testing::writeFile(file, text);
         EXPECT_TRUE(window->AbrirFS9(file));
+        window->setWatchingFile(true);
         return file;
     }
 
