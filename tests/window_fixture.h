@@ -60,8 +60,16 @@ protected:
         window->setWatchingFile(false);
         gui_testing::writeFile(file, text);
         EXPECT_TRUE(window->AbrirFS9(file));
-        window->setWatchingFile(true);
+        window->setWatchingFile(watching);
         return file;
+    }
+
+    // Whether the window acts on another program's change to its file as it
+    // happens, as it does unless a test turns it off.
+    void watchFile(bool on)
+    {
+        watching = on;
+        window->setWatchingFile(on);
     }
 
     QString path(const QString& name) const
@@ -200,6 +208,7 @@ protected:
     gui_testing::ScopedVariable noWinePrefix{"WINEPREFIX", {}};
     gui_testing::ScopedVariable noDataHome{"XDG_DATA_HOME", {}};
     std::unique_ptr<frmMain> window;
+    bool watching = true;
     QListView* groups = nullptr;
     QTableView* entries = nullptr;
 };

@@ -72,7 +72,7 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
 
     // At Salvar, Mesclar from what was saved: y, changed there alone, is no conflict; x is, and
     // the file's side is chosen in Conflitos.
-    window->setWatchingFile(false);
+    watchFile(false);
     editRow(0, "7");
     writeFile(file, "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");
     QStringList conflict;
@@ -93,7 +93,7 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
     EXPECT_EQ(contentOf(file), "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");  // the second [a], unchanged here, went there
 
     // The file gone: told once, and Salvar writes it anew.
-    window->setWatchingFile(true);
+    watchFile(true);
     SeenMessage gone;
     const std::string kept = saved();
     otherProgramChanges([&] { QFile::remove(file), QTest::qWait(1000); }, kept,

@@ -60,7 +60,7 @@ TEST_F(TrustTest, TheSearchForTheSimulatorsFileNeverHoldsTheWindow)
 TEST_F(TrustTest, EveryCommandThatWritesTheLoadedFileAsksWhenAnotherProgramChangedIt)
 {
     // What saving checks, with no change acted on as it happens.
-    window->setWatchingFile(false);
+    watchFile(false);
     const QString file = path("fs9.cfg");
     // Another name of the file: a symbolic link on Linux, a hard link on Windows.
     const QString link = path("atalho.cfg");
