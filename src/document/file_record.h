@@ -29,6 +29,8 @@ FileStamp stampOf(const files::FileState& state, std::uint64_t contentHash);
 struct FileRecord {
     QString target;
     FileStamp stamp;
+
+    bool operator==(const FileRecord&) const = default;
 };
 
 // What a path leads to, measured against a record: another file than the

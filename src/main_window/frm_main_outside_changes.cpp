@@ -15,15 +15,6 @@
 #include <QTimer>
 #include <QUndoStack>
 
-namespace {
-
-bool sameRecord(const modMain::FileRecord& a, const modMain::FileRecord& b)
-{
-    return a.target == b.target && a.stamp == b.stamp;
-}
-
-}  // namespace
-
 void frmMain::setWatchingFile(bool watching)
 {
     watchingFile_ = watching;
@@ -55,7 +46,7 @@ void frmMain::actOnFileNotice()
         return;
     const std::shared_ptr<modMain::FileNotice> notice = std::exchange(fileNotice_, nullptr);
     // Saved, read or merged since: the file is measured against another record now.
-    if (!sameRecord(notice->against, record_))
+    if (notice->against != record_)
         return;
     if (notice->kind == modMain::FileNotice::Kind::Gone) {
         showInformation(this, QStringLiteral("Planora"),
