@@ -1,9 +1,9 @@
 // The document core against a plain read of the file, inih and QSettings.
 #include "bench_util.h"
 
-#include "document/content_hash.h"
 #include "document/reader.h"
 #include "document/writer.h"
+#include "files/content_hash.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -92,8 +92,9 @@ std::pair<double, double> timeHash(const Sample& sample)
     QFile file(sample.path);
     file.open(QIODevice::ReadOnly);
     const QByteArray bytes = file.readAll();
-    const double hash =
-        medianMs(sample.runs, [&] { g_sink = modMain::hashOf({bytes.constData(), std::size_t(bytes.size())}); });
+    const double hash = medianMs(sample.runs, [&] {
+        g_sink = files::hashOf({bytes.constData(), std::size_t(bytes.size())});
+    });
     const double look = medianMs(sample.runs, [&] {
         g_sink = std::size_t(std::memchr(bytes.constData(), 0, std::size_t(bytes.size())) != nullptr);
     });
@@ -167,8 +168,8 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
         const modMain::Document loaded = *modMain::readDocument(sample.path).document;
         const double writer = medianMs(sample.runs, [&] { modMain::saveDocument(loaded, savedPath); });
         // Before a save overwrites the file last read or written, it is read again and its bytes compared.
-        const modMain::FileRecord written = modMain::saveDocument(loaded, savedPath).record;
-        const double check = medianMs(sample.runs, [&] { modMain::compareWithDisk(written, savedPath); });
+        const files::FileRecord written = modMain::saveDocument(loaded, savedPath).record;
+        const double check = medianMs(sample.runs, [&] { files::compareWithDisk(written, savedPath); });
         const double readWrite = medianMs(
             sample.runs, [&] { modMain::saveDocument(*modMain::readDocument(sample.path).document, savedPath); });
         const long long peak = peakMemoryOfReading(sample.path);

@@ -26,7 +26,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#include "main_window/fs9_path.h"
+#include "files/fs9_path.h"
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -135,7 +135,7 @@ protected:
     QString simulatorFile() const
     {
 #ifdef _WIN32
-        const QString folderPath = QDir::fromNativeSeparators(FS9Path(kCsidlAppData)) + "/Microsoft/FS9";
+        const QString folderPath = QDir::fromNativeSeparators(files::FS9Path(files::kCsidlAppData)) + "/Microsoft/FS9";
 #else
         const QString folderPath = path(".wine/drive_c/users/" + QString::fromLocal8Bit(getpwuid(getuid())->pw_name) +
                                         "/AppData/Roaming/Microsoft/FS9");

@@ -2,17 +2,7 @@
 
 #include "document/text_codec.h"
 
-#include <cstring>
-
 namespace modMain {
-
-FileBytes copyFileBytes(std::string_view bytes)
-{
-    FileBytes copy{std::make_unique_for_overwrite<char[]>(bytes.size()), bytes.size()};
-    if (!bytes.empty())
-        std::memcpy(copy.data.get(), bytes.data(), bytes.size());
-    return copy;
-}
 
 Document::Document(FileBytes file)
     : file_(std::move(file))

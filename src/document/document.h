@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/file_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -60,13 +62,9 @@ struct GroupRecord {
 };
 
 // The loaded file's bytes, which the document's texts point into; shared with
-// whoever keeps the file as it was read (a merge's base), never changed.
-struct FileBytes {
-    std::shared_ptr<char[]> data;
-    std::size_t size = 0;
-};
-
-FileBytes copyFileBytes(std::string_view bytes);
+// whoever keeps the file as it was read (a merge's base).
+using files::copyFileBytes;
+using files::FileBytes;
 
 class Document {
 public:

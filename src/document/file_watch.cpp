@@ -1,6 +1,6 @@
 #include "document/file_watch.h"
 
-#include "document/system_files.h"
+#include "files/system_files.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -19,18 +19,12 @@ constexpr int kRetryMs = 1000;
 // How long closing the window waits for a look at a stalled folder to end.
 constexpr unsigned long kStopWaitMs = 2000;
 
-bool sameState(const files::FileState& a, const files::FileState& b)
-{
-    return a.volume == b.volume && a.index == b.index && a.size == b.size && a.modifiedNs == b.modifiedNs &&
-           a.changedNs == b.changedNs;
-}
-
 // Lives in the watch's thread, where every look at the disk happens.
 class Watcher : public QObject {
     Q_OBJECT
 
 public:
-    void watch(const QString& path, const FileRecord& record, bool gone, quint64 generation)
+    void watch(const QString& path, const files::FileRecord& record, bool gone, quint64 generation)
     {
         // Made here, in the watch's thread: the system's watcher hooks itself
         // into the event loop of the thread it is made in (on Windows).
@@ -111,9 +105,9 @@ private:
         // same file, size and time will do, without reading it whole (on
         // Windows a read keeps writers out while it lasts).
         if (firstLook && files::sameName(target, record_.target) &&
-            stampOf(*state, record_.stamp.contentHash) == record_.stamp)
+            files::stampOf(*state, record_.stamp.contentHash) == record_.stamp)
             return;
-        if (compareWithDisk(record_, path_) != OnDisk::Changed)
+        if (files::compareWithDisk(record_, path_) != files::OnDisk::Changed)
             return;
         tell(FileNotice::Kind::Changed, readDocument(path_));
     }
@@ -126,7 +120,7 @@ private:
     QFileSystemWatcher* system_ = nullptr;
     QTimer* settle_ = nullptr;
     QString path_;
-    FileRecord record_;
+    files::FileRecord record_;
     quint64 generation_ = 0;
     std::optional<files::FileState> seen_;  // the file as last looked at
     bool goneTold_ = false;
@@ -165,7 +159,7 @@ FileWatch::~FileWatch()
     connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
 }
 
-void FileWatch::watch(const QString& path, const FileRecord& record, bool gone)
+void FileWatch::watch(const QString& path, const files::FileRecord& record, bool gone)
 {
     auto* watcher = static_cast<Watcher*>(watcher_);
     QMetaObject::invokeMethod(

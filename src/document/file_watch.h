@@ -1,7 +1,7 @@
 #pragma once
 
-#include "document/file_record.h"
 #include "document/reader.h"
+#include "files/file_record.h"
 
 #include <QObject>
 #include <QString>
@@ -17,8 +17,8 @@ namespace modMain {
 struct FileNotice {
     enum class Kind { Changed, Gone };
     Kind kind = Kind::Changed;
-    FileRecord against;  // the record the file was measured against
-    ReadResult read;     // Changed: the file as it is now
+    files::FileRecord against;  // the record the file was measured against
+    ReadResult read;            // Changed: the file as it is now
 };
 
 // Watches the file a window has open on a thread of its own, so that a
@@ -38,7 +38,7 @@ public:
     // Watches the file at `path`, measured against `record` from now on; an
     // empty path watches nothing. `gone`: the file is known to be gone
     // already (removed by this program), which is not told.
-    void watch(const QString& path, const FileRecord& record, bool gone = false);
+    void watch(const QString& path, const files::FileRecord& record, bool gone = false);
 
 signals:
     // In the thread the watch was made in.

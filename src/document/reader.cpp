@@ -1,7 +1,7 @@
 #include "document/reader.h"
 
-#include "document/file_reasons.h"
 #include "document/line_syntax.h"
+#include "files/file_reasons.h"
 
 #include <new>
 
@@ -85,7 +85,7 @@ QString unreadableLineReason(std::size_t lineNumber)
 ReadResult parseDocument(FileBytes bytes)
 {
     if (bytes.size > Document::kMaxFileSize)
-        return failure(tooLargeReason(Document::kMaxFileSize));
+        return failure(files::tooLargeReason(Document::kMaxFileSize));
     // Some text editors mark UTF-8 so; the simulator never writes it, and would read it as part of the first line.
     if (std::string_view(bytes.data.get(), bytes.size).starts_with("\xEF\xBB\xBF"))
         return failure(QStringLiteral("O arquivo começa com a marca de UTF-8 (BOM), que o simulador não grava. "
@@ -93,13 +93,13 @@ ReadResult parseDocument(FileBytes bytes)
     try {
         return parseLines(std::move(bytes));
     } catch (const std::bad_alloc&) {
-        return failure(outOfMemoryReason());
+        return failure(files::outOfMemoryReason());
     }
 }
 
-ReadResult readDocument(const QString& path, const WhileWaiting& whileWaiting)
+ReadResult readDocument(const QString& path, const files::WhileWaiting& whileWaiting)
 {
-    FileContent content = readRegularFile(path, Document::kMaxFileSize, whileWaiting);
+    files::FileContent content = files::readRegularFile(path, Document::kMaxFileSize, whileWaiting);
     if (!content.bytes)
         return failure(content.error);
     ReadResult result = parseDocument(std::move(*content.bytes));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/document.h"
-#include "document/file_reading.h"
+#include "files/file_reading.h"
 
 #include <QString>
 
@@ -12,7 +12,7 @@ namespace modMain {
 struct ReadResult {
     std::optional<Document> document;  // the file's document, when it loaded
     QString error;                     // otherwise why not, in words for the user
-    FileRecord record;                 // the file as it was read
+    files::FileRecord record;          // the file as it was read
 };
 
 // Why a line (counted from 1) is refused: neither empty, nor a header, nor an entry.
@@ -24,6 +24,6 @@ QString unreadableLineReason(std::size_t lineNumber);
 ReadResult parseDocument(FileBytes bytes);
 
 // Reads the regular file at `path`; the system's reason when it cannot be read.
-ReadResult readDocument(const QString& path, const WhileWaiting& whileWaiting = {});
+ReadResult readDocument(const QString& path, const files::WhileWaiting& whileWaiting = {});
 
 }  // namespace modMain

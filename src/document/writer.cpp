@@ -49,7 +49,7 @@ private:
 
 }  // namespace
 
-bool streamDocument(const Document& document, const ByteSink& sink)
+bool streamDocument(const Document& document, const files::ByteSink& sink)
 {
     std::string piece;
     piece.reserve(kPieceSize * 2);
@@ -84,9 +84,9 @@ std::string documentBytes(const Document& document)
     return bytes;
 }
 
-SaveResult saveDocument(const Document& document, const QString& path, std::optional<FileBytes>* written)
+files::SaveResult saveDocument(const Document& document, const QString& path, std::optional<FileBytes>* written)
 {
-    return replaceFile(path, [&](const ByteSink& sink) {
+    return files::replaceFile(path, [&](const files::ByteSink& sink) {
         if (!written)
             return streamDocument(document, sink);
         const std::size_t read = document.fileBytes().size;

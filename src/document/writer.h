@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/document.h"
-#include "document/file_saving.h"
+#include "files/file_saving.h"
 
 #include <QString>
 
@@ -13,13 +13,14 @@ namespace modMain {
 // The file form of the live content: each live header and each live entry as
 // name "=" value, every line ended by CR LF, nothing else. Hands it to `sink`
 // in pieces of about 64 KB; false when the sink refused one.
-bool streamDocument(const Document& document, const ByteSink& sink);
+bool streamDocument(const Document& document, const files::ByteSink& sink);
 
 std::string documentBytes(const Document& document);
 
 // Writes the live content to `path` as replaceFile does: all or nothing.
 // `written`, when given, gets the bytes written too (nothing without the
 // memory for them, which the save does not wait on).
-SaveResult saveDocument(const Document& document, const QString& path, std::optional<FileBytes>* written = nullptr);
+files::SaveResult saveDocument(const Document& document, const QString& path,
+                               std::optional<FileBytes>* written = nullptr);
 
 }  // namespace modMain

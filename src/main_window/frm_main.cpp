@@ -2,11 +2,11 @@
 
 #include "dialogs/frm_sobre.h"
 #include "document/file_watch.h"
+#include "files/fs9_path.h"
 #include "form_kit/form_layout.h"
 #include "form_kit/frame_caption.h"
 #include "form_kit/messages.h"
 #include "form_kit/whole_text_tooltips.h"
-#include "main_window/fs9_path.h"
 #include "main_window/text_rows.h"
 
 #include <QFileDialog>
@@ -44,7 +44,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     , groupRows_(new GroupRows(document.document(), this))
     , entryRows_(new EntryRows(document.document(), this))
     , history_(new QUndoStack(this))
-    , fs9Search_(findFS9Files)
+    , fs9Search_(files::findFS9Files)
     , fileWatch_(new modMain::FileWatch(this))
 {
     setObjectName(QStringLiteral("frmMain"));

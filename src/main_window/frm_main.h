@@ -1,9 +1,9 @@
 #pragma once
 
 #include "document/document_editor.h"
-#include "document/file_record.h"
 #include "document/merge.h"
-#include "main_window/fs9_path.h"
+#include "files/file_record.h"
+#include "files/fs9_path.h"
 
 #include <QMainWindow>
 
@@ -55,9 +55,9 @@ public:
     // closes without asking again.
     bool mayEndSession();
 
-    // How the simulator's file is looked for (findFS9Files unless a test
+    // How the simulator's file is looked for (files::findFS9Files unless a test
     // needs a search that stalls).
-    void setFS9Search(std::function<QList<FS9File>()> search) { fs9Search_ = std::move(search); }
+    void setFS9Search(std::function<QList<files::FS9File>()> search) { fs9Search_ = std::move(search); }
 
     // Whether another program's change to the open file is acted on as it
     // happens, as it is unless a test of what saving checks turns it off.
@@ -202,7 +202,7 @@ private:
     EntryRows* entryRows_;
     QUndoStack* history_;
     QString findText_;
-    std::function<QList<FS9File>()> fs9Search_;
+    std::function<QList<files::FS9File>()> fs9Search_;
     bool fileDialogShown_ = false;
     // The user has chosen to leave the unsaved changes behind (a session ending).
     bool leavingUnsaved_ = false;
@@ -219,7 +219,7 @@ private:
     QSize designSize_;
     QString CurrentFile_;
     // The file as this window last read or wrote it.
-    modMain::FileRecord record_;
+    files::FileRecord record_;
     modMain::FileWatch* fileWatch_;
     bool watchingFile_ = true;
     bool loading_ = false;                             // a file is being read: a notice waits

@@ -127,10 +127,10 @@ ChangedFileAnswer askAboutChangedFile(QWidget* parent)
 
 bool frmMain::writeTo(const QString& path, bool becomesCurrent, std::optional<modMain::FileBytes>* written)
 {
-    modMain::OnDisk onDisk = modMain::compareWithDisk(record_, path);
+    files::OnDisk onDisk = files::compareWithDisk(record_, path);
     // Once merged, the file is measured against the file merged with: should
     // it have changed again meanwhile, the question comes again.
-    while (onDisk == modMain::OnDisk::Changed) {
+    while (onDisk == files::OnDisk::Changed) {
         const ChangedFileAnswer answer = askAboutChangedFile(this);
         if (answer == ChangedFileAnswer::Cancel)
             return false;
@@ -143,14 +143,14 @@ bool frmMain::writeTo(const QString& path, bool becomesCurrent, std::optional<mo
         }
         if (!mergeWith(std::move(read)))
             return false;
-        onDisk = modMain::compareWithDisk(record_, path);
+        onDisk = files::compareWithDisk(record_, path);
     }
-    modMain::SaveResult saved = modMain::saveDocument(document_.document(), path, written);
+    files::SaveResult saved = modMain::saveDocument(document_.document(), path, written);
     if (!saved.saved) {
         showFileFailure(this, QStringLiteral("salvar"), path, saved.error);
         return false;
     }
-    if (becomesCurrent || onDisk != modMain::OnDisk::Elsewhere) {
+    if (becomesCurrent || onDisk != files::OnDisk::Elsewhere) {
         record_ = std::move(saved.record);
         savedBase_.reset();
         watchFile();

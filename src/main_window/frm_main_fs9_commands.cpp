@@ -2,10 +2,10 @@
 #include "main_window/frm_main.h"
 
 #include "dialogs/fs9_choice.h"
-#include "document/file_reading.h"
-#include "document/trash.h"
+#include "files/file_reading.h"
+#include "files/fs9_path.h"
+#include "files/trash.h"
 #include "form_kit/messages.h"
-#include "main_window/fs9_path.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -28,8 +28,8 @@ std::optional<QList<frmMain::FoundFS9>> frmMain::searchFS9()
     auto search = std::make_shared<Search>();
     std::thread([search, look = fs9Search_] {
         QList<FoundFS9> found;
-        for (const FS9File& file : look())
-            found.append({file.path, file.modified, modMain::canOpenForReading(file.path)});
+        for (const files::FS9File& file : look())
+            found.append({file.path, file.modified, files::canOpenForReading(file.path)});
         const std::lock_guard guard(search->lock);
         search->found = std::move(found);
     }).detach();
@@ -103,8 +103,8 @@ void frmMain::deleteFS9()
         return;
     // Into the desktop's trash, from where it can come back. A read-only file
     // is as good as locked: it stays, even for root.
-    const bool openHere = !path.isEmpty() && modMain::compareWithDisk(record_, path) != modMain::OnDisk::Elsewhere;
-    if (!path.isEmpty() && !modMain::isReadOnlyFile(path) && modMain::moveToTrash(path)) {
+    const bool openHere = !path.isEmpty() && files::compareWithDisk(record_, path) != files::OnDisk::Elsewhere;
+    if (!path.isEmpty() && !files::isReadOnlyFile(path) && files::moveToTrash(path)) {
         // Removed by this program, not by another one: the watch starts again without it.
         if (openHere)
             watchFile(true);

@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "document/file_reasons.h"
+#include "files/file_reasons.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,7 +140,7 @@ TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
     const QString missingFolder = path("nao-existe/fs9.cfg");
     expectMessage(choose("menSalvarComo", {QMessageBox::Ok}, missingFolder).at(0), QMessageBox::Critical, "Erro",
                   "Não foi possível salvar o arquivo\n" + QDir::toNativeSeparators(missingFolder) + "\n\n" +
-                      modMain::systemReason(test_files::missingFolderError()));
+                      files::systemReason(test_files::missingFolderError()));
     EXPECT_EQ(window->CurrentFile(), missingFolder);
 
     EXPECT_TRUE(choose("menBackup", {QMessageBox::Yes, QMessageBox::Ok}, file)

@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "main_window/fs9_path.h"
+#include "files/fs9_path.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -90,13 +90,14 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefixOnLinux)
             found.append(home + file);
         SCOPED_TRACE(i);
         QStringList paths;
-        for (const FS9File& file : findFS9Files())
+        for (const files::FS9File& file : files::findFS9Files())
             paths.append(file.path);
         EXPECT_EQ(paths, found);
         // The application-data folder is the one that holds the newest file.
-        EXPECT_EQ(FS9Path(kCsidlAppData), found.isEmpty() ? QString() : QDir::cleanPath(found[0] + "/../../.."));
+        EXPECT_EQ(files::FS9Path(files::kCsidlAppData),
+                  found.isEmpty() ? QString() : QDir::cleanPath(found[0] + "/../../.."));
     }
-    EXPECT_EQ(FS9Path(5), QString());
+    EXPECT_EQ(files::FS9Path(5), QString());
 
     // A pipe of that name in the chosen prefix never hides a real file in another.
     const QString home = path("casa-pipe");
@@ -106,7 +107,7 @@ TEST_F(FS9Test, FindsTheSimulatorsFileInEveryWinePrefixOnLinux)
     writeFile(home + "/.wine" + roaming + fs9, "[g]\r\n");
     const ScopedVariable pipeHome("HOME", QFile::encodeName(home));
     const ScopedVariable pipePrefix("WINEPREFIX", QFile::encodeName(home + "/escolhido"));
-    EXPECT_EQ(defaultFS9File(), home + "/.wine" + roaming + fs9);
+    EXPECT_EQ(files::defaultFS9File(), home + "/.wine" + roaming + fs9);
 }
 
 #endif

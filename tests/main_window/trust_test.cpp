@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "document/file_reasons.h"
+#include "files/file_reasons.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -28,7 +28,7 @@ TEST_F(TrustTest, TheSearchForTheSimulatorsFileNeverHoldsTheWindow)
     std::promise<void> gate;
     window->setFS9Search([stalled = gate.get_future().share()] {
         stalled.wait();
-        return QList<FS9File>();
+        return QList<files::FS9File>();
     });
     for (const char* item : {"menProcurar", "menExluir"}) {
         SCOPED_TRACE(item);
@@ -136,7 +136,7 @@ TEST_F(TrustTest, ASaveBeyondTheFileSizeLimitFailsWithTheSystemsReasonOnLinux)
         ModalScript().then(pressInMessageBox(seen)).run([&] { chooseMenuItem(window.get(), "menSalvar"); });
     }
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
-    EXPECT_TRUE(seen.text.endsWith(modMain::systemReason(EFBIG))) << seen.text.toStdString();
+    EXPECT_TRUE(seen.text.endsWith(files::systemReason(EFBIG))) << seen.text.toStdString();
     EXPECT_EQ(contentOf(file), big);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"fs9.cfg"});
 }

@@ -16,7 +16,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 failed=0
-for test in document_tests dialogs_tests main_window_tests; do
+for test in files_tests document_tests dialogs_tests main_window_tests; do
     log="$build/$test.log"
     echo "== $test"
     (cd "$build" && timeout 1200 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$test.exe") >"$log" 2>&1

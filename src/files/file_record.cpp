@@ -1,0 +1,36 @@
+#include "files/file_record.h"
+
+#include "files/content_hash.h"
+#include "files/open_file.h"
+
+namespace files {
+
+FileStamp stampOf(const FileState& state, std::uint64_t contentHash)
+{
+    return {state.volume, state.index, state.size, state.modifiedNs, contentHash};
+}
+
+OnDisk compareWithDisk(const FileRecord& record, const QString& path)
+{
+    QString target;
+    std::optional<FileState> state;
+    if (record.target.isEmpty() || !resolve(path, target, state))
+        return OnDisk::Elsewhere;
+    const bool recordedName = sameName(target, record.target);
+    if (!state)
+        return recordedName ? OnDisk::AsRecorded : OnDisk::Elsewhere;  // gone: simply written again
+    if (state->volume != record.stamp.volume || state->index != record.stamp.index)
+        return recordedName ? OnDisk::Changed : OnDisk::Elsewhere;
+    if (stampOf(*state, record.stamp.contentHash) != record.stamp)
+        return OnDisk::Changed;
+    const OpenFile file(systemCalls().openForReading(nativeName(target)));
+    ContentHash hash;
+    if (!file.isOpen() || !file.readThrough([&](std::string_view piece) {
+            hash.add(piece);
+            return true;
+        }))
+        return OnDisk::Changed;
+    return hash.value() == record.stamp.contentHash ? OnDisk::AsRecorded : OnDisk::Changed;
+}
+
+}  // namespace files
