@@ -5,6 +5,7 @@
 #include "dialogs/frm_conjunto.h"
 #include "dialogs/frm_entrada.h"
 #include "document/document_editor.h"
+#include "document/document_file.h"
 #include "document/text_codec.h"
 #include "main_window/frm_main.h"
 
@@ -73,7 +74,8 @@ void runWindowBenchmark(const std::vector<Sample>& samples)
             continue;
         modMain::DocumentEditor editor;
         const modMain::Document& document = editor.document();
-        frmMain window(editor);
+        modMain::DocumentFile file(editor);
+        frmMain window(file);
         window.show();
         QApplication::processEvents();
         std::printf("%s\n", qPrintable(sample.label));
@@ -167,6 +169,7 @@ void runDialogBenchmark(const QString& folder)
     for (int i = 1; i <= modMain::kMaxSlots; ++i)
         block += QStringLiteral("ParameterName_%1=value %1\n").arg(i);
     std::unique_ptr<modMain::DocumentEditor> editor;
+    std::unique_ptr<modMain::DocumentFile> file;
     std::unique_ptr<frmMain> window;
     std::unique_ptr<frmConjunto> import;
     printRow("import 32767 entry lines", medianMs(
@@ -174,8 +177,10 @@ void runDialogBenchmark(const QString& folder)
                                              [&] {
                                                  import.reset();
                                                  window.reset();
+                                                 file.reset();
                                                  editor = std::make_unique<modMain::DocumentEditor>();
-                                                 window = std::make_unique<frmMain>(*editor);
+                                                 file = std::make_unique<modMain::DocumentFile>(*editor);
+                                                 window = std::make_unique<frmMain>(*file);
                                                  import = std::make_unique<frmConjunto>(window.get(), *editor);
                                                  import->txtSequencia->setPlainText(block);
                                              },

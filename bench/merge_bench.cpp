@@ -52,7 +52,7 @@ double timeMerge(const Sample& sample)
             const modMain::Document base = std::move(*modMain::parseDocument(baseBytes).document);
             modMain::MergePlan plan(base, std::move(*theirs), mine.document(), modMain::mapOfLiveContent(base));
             if (plan.conflicts().empty())
-                theirs = std::move(plan).merged();
+                theirs = std::move(std::move(plan).merged()->document);
         });
 }
 

@@ -43,7 +43,7 @@ protected:
         // The simulator's file lies where the system keeps it, for every test alike.
         QFile::remove(simulatorFile());
 #endif
-        window = std::make_unique<frmMain>(editor);
+        window = std::make_unique<frmMain>(owner);
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -57,10 +57,10 @@ protected:
         const QString file = path(name);
         // Written while the window watches nothing: on Windows its look at a
         // file just changed keeps writers out while it lasts.
-        window->setWatchingFile(false);
+        owner.setWatching(modMain::DocumentFile::Watching::Off);
         gui_testing::writeFile(file, text);
         EXPECT_TRUE(window->AbrirFS9(file));
-        window->setWatchingFile(watching);
+        owner.setWatching(watching ? modMain::DocumentFile::Watching::On : modMain::DocumentFile::Watching::Off);
         return file;
     }
 
@@ -69,7 +69,7 @@ protected:
     void watchFile(bool on)
     {
         watching = on;
-        window->setWatchingFile(on);
+        owner.setWatching(on ? modMain::DocumentFile::Watching::On : modMain::DocumentFile::Watching::Off);
     }
 
     QString path(const QString& name) const
@@ -203,6 +203,7 @@ protected:
     }
 
     modMain::DocumentEditor editor;
+    modMain::DocumentFile owner{editor};
     QTemporaryDir folder;
     gui_testing::ScopedVariable homeFolder{"HOME", QFile::encodeName(folder.path())};
     gui_testing::ScopedVariable noWinePrefix{"WINEPREFIX", {}};

@@ -3,6 +3,7 @@
 #include "app/program_arguments.h"
 #include "app/qt_translations.h"
 #include "document/document_editor.h"
+#include "document/document_file.h"
 #include "form_kit/messages.h"
 #include "form_kit/program_icon.h"
 #include "main_window/frm_main.h"
@@ -27,7 +28,8 @@ int main(int argc, char** argv)
     installQtTranslations(QLocale::system());
 
     modMain::DocumentEditor document;  // the program's one document, shared by every window
-    frmMain window(document);
+    modMain::DocumentFile file(document);
+    frmMain window(file);
     window.show();
     // Opened once the window shows, so that a file that does not load is reported over it.
     if (!commandLine.fileError.isEmpty())

@@ -20,7 +20,7 @@ QString sideText(const modMain::MergeConflict& conflict, const std::optional<std
 {
     if (!side)
         return QStringLiteral("(removido)");
-    if (conflict.name.empty())
+    if (conflict.scope == modMain::MergeConflict::Scope::WholeGroup)
         return QStringLiteral("(alterado)");
     return modMain::decodeText(*side);
 }
@@ -58,9 +58,10 @@ std::optional<std::vector<bool>> chooseConflictSides(QWidget* parent,
     for (int row = 0; row < table->rowCount(); ++row) {
         const modMain::MergeConflict& conflict = conflicts[std::size_t(row)];
         table->setItem(row, kGroup, cell(modMain::decodeText(conflict.group)));
-        table->setItem(
-            row, kName,
-            cell(conflict.name.empty() ? QStringLiteral("(grupo inteiro)") : modMain::decodeText(conflict.name)));
+        table->setItem(row, kName,
+                       cell(conflict.scope == modMain::MergeConflict::Scope::WholeGroup
+                                ? QStringLiteral("(grupo inteiro)")
+                                : modMain::decodeText(conflict.name)));
         table->setItem(row, kTheirs, sideCell(sideText(conflict, conflict.theirs), false));
         table->setItem(row, kMine, sideCell(sideText(conflict, conflict.mine), true));
     }

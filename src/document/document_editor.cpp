@@ -84,7 +84,7 @@ void DocumentEditor::replace(Document document)
 
 bool DocumentEditor::apply(const Change& change)
 {
-    if (change.kind == Change::Kind::Merge) {
+    if (change.swapsDocument()) {
         std::swap(document_, *change.swapped);
         return true;
     }
@@ -102,7 +102,7 @@ bool DocumentEditor::apply(const Change& change)
 
 void DocumentEditor::revert(const Change& change) noexcept
 {
-    if (change.kind == Change::Kind::Merge)
+    if (change.swapsDocument())
         std::swap(document_, *change.swapped);
     for (auto step = change.steps.rbegin(); step != change.steps.rend(); ++step)
         revertStep(document_, *step);
@@ -161,12 +161,22 @@ EditOutcome DocumentEditor::setValue(EntryPosition at, std::string_view value)
         .outcome;
 }
 
-EditOutcome DocumentEditor::merge(Document merged)
+EditOutcome DocumentEditor::swapIn(Document document, Change::Kind kind)
 {
     return make([&]() -> PlannedChange {
-               return {EditOutcome::Done, {Change::Kind::Merge, {}, std::make_shared<Document>(std::move(merged))}};
+               return {EditOutcome::Done, {kind, {}, std::make_shared<Document>(std::move(document))}};
            })
         .outcome;
+}
+
+EditOutcome DocumentEditor::merge(Document merged)
+{
+    return swapIn(std::move(merged), Change::Kind::Merge);
+}
+
+EditOutcome DocumentEditor::reload(Document read)
+{
+    return swapIn(std::move(read), Change::Kind::Reload);
 }
 
 EditOutcome DocumentEditor::addGroup(std::string_view header)

@@ -17,13 +17,16 @@ struct EditStep {
 };
 
 // One command's change to the document, in the order its steps were made. A
-// merge instead puts a whole document in the place of the current one: it
-// holds the other one, and making or taking back the change swaps the two.
+// merge or a reload instead puts a whole document in the place of the current
+// one: it holds the other one, and making or taking back the change swaps the two.
 struct Change {
-    enum class Kind : std::uint8_t { SetValue, AddGroup, AddEntry, RemoveEntry, RemoveGroup, Import, Merge };
+    enum class Kind : std::uint8_t { SetValue, AddGroup, AddEntry, RemoveEntry, RemoveGroup, Import, Merge, Reload };
     Kind kind = Kind::SetValue;
     std::vector<EditStep> steps;
     std::shared_ptr<Document> swapped;
+
+    // Whether it puts another document in the current one's place.
+    bool swapsDocument() const { return swapped != nullptr; }
 };
 
 // A change taken back or made again, from the history.
@@ -93,8 +96,9 @@ public:
     // entry, empty or blank: all of it, or none.
     ImportOutcome importBlock(std::string_view block);
     // A merge of the current document with the file as another program left
-    // it takes its place, as one change.
+    // it, or the file read again, takes its place, as one change.
     EditOutcome merge(Document merged);
+    EditOutcome reload(Document read);
 
     // Takes back the last change not undone, which cannot fail; or makes
     // again the first one undone, or nothing when memory runs out.
@@ -108,6 +112,7 @@ private:
     // Plans a change and makes it; running out of memory anywhere changes nothing.
     template <typename Plan>
     ImportOutcome make(Plan&& plan);
+    EditOutcome swapIn(Document document, Change::Kind kind);
 
     Document document_;
     DocumentFollower* follower_ = nullptr;

@@ -1,5 +1,6 @@
 #include "document/file_watch.h"
 
+#include "files/file_reading.h"
 #include "files/system_files.h"
 
 #include <QFileInfo>
@@ -24,7 +25,12 @@ class Watcher : public QObject {
     Q_OBJECT
 
 public:
-    void watch(const QString& path, const files::FileRecord& record, bool gone, quint64 generation)
+    explicit Watcher(FileWatch::Read read)
+        : read_(std::move(read))
+    {
+    }
+
+    void watch(const QString& path, const files::FileRecord& record, const SettledState& settled, quint64 generation)
     {
         // Made here, in the watch's thread: the system's watcher hooks itself
         // into the event loop of the thread it is made in (on Windows).
@@ -42,7 +48,8 @@ public:
         record_ = record;
         generation_ = generation;
         seen_.reset();
-        goneTold_ = gone;
+        told_ = settled.contentHash;
+        goneTold_ = settled.gone;
         if (path_.isEmpty())
             return;
         // The file may have changed between its reading and this watch.
@@ -92,48 +99,52 @@ private:
             seen_.reset();
             if (!goneTold_) {
                 goneTold_ = true;
-                tell(FileNotice::Kind::Gone, {});
+                tell(FileNotice::Kind::Gone);
             }
             return;
         }
         goneTold_ = false;
-        const bool firstLook = !seen_;
-        if (seen_ && sameState(*seen_, *state))
+        if (seen_ && files::sameState(*seen_, *state))
             return;
+        const bool firstLook = !seen_;
         seen_ = state;
         // The first look follows the file's reading or writing by moments: the
-        // same file, size and time will do, without reading it whole (on
-        // Windows a read keeps writers out while it lasts).
+        // same file, size and time will do, without reading it whole.
         if (firstLook && files::sameName(target, record_.target) &&
             files::stampOf(*state, record_.stamp.contentHash) == record_.stamp)
             return;
-        if (files::compareWithDisk(record_, path_) != files::OnDisk::Changed)
+        const std::optional<std::uint64_t> hash = files::contentHashOf(target);
+        if (!hash || (files::sameName(target, record_.target) && *hash == record_.stamp.contentHash) || hash == told_)
             return;
-        tell(FileNotice::Kind::Changed, readDocument(path_));
+        ReadResult read = read_ ? read_(path_) : readDocument(path_);
+        told_ = hash;
+        tell(FileNotice::Kind::Changed, *hash, std::move(read));
     }
 
-    void tell(FileNotice::Kind kind, ReadResult read)
+    void tell(FileNotice::Kind kind, std::uint64_t hash = 0, ReadResult read = {})
     {
-        emit noticed(std::make_shared<FileNotice>(FileNotice{kind, record_, std::move(read)}), generation_);
+        emit noticed(std::make_shared<FileNotice>(FileNotice{kind, record_, hash, std::move(read)}), generation_);
     }
 
+    const FileWatch::Read read_;
     QFileSystemWatcher* system_ = nullptr;
     QTimer* settle_ = nullptr;
     QString path_;
     files::FileRecord record_;
     quint64 generation_ = 0;
     std::optional<files::FileState> seen_;  // the file as last looked at
+    std::optional<std::uint64_t> told_;     // the hash of the bytes last told
     bool goneTold_ = false;
 };
 
 }  // namespace
 
-FileWatch::FileWatch(QObject* parent)
+FileWatch::FileWatch(QObject* parent, Read read)
     : QObject(parent)
     , thread_(new QThread)
 {
     qRegisterMetaType<std::shared_ptr<modMain::FileNotice>>();
-    auto* watcher = new Watcher;
+    auto* watcher = new Watcher(std::move(read));
     watcher->moveToThread(thread_);
     watcher_ = watcher;
     connect(thread_, &QThread::finished, watcher, &QObject::deleteLater);
@@ -159,12 +170,14 @@ FileWatch::~FileWatch()
     connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
 }
 
-void FileWatch::watch(const QString& path, const files::FileRecord& record, bool gone)
+void FileWatch::watch(const QString& path, const files::FileRecord& record, const SettledState& settled)
 {
     auto* watcher = static_cast<Watcher*>(watcher_);
     QMetaObject::invokeMethod(
         watcher,
-        [watcher, path, record, gone, generation = ++generation_] { watcher->watch(path, record, gone, generation); },
+        [watcher, path, record, settled, generation = ++generation_] {
+            watcher->watch(path, record, settled, generation);
+        },
         Qt::QueuedConnection);
 }
 

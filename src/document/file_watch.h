@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QThread;
@@ -17,28 +18,38 @@ namespace modMain {
 struct FileNotice {
     enum class Kind { Changed, Gone };
     Kind kind = Kind::Changed;
-    files::FileRecord against;  // the record the file was measured against
-    ReadResult read;            // Changed: the file as it is now
+    files::FileRecord against;      // the record the file was measured against
+    std::uint64_t contentHash = 0;  // Changed: the hash of the bytes that were found
+    ReadResult read;                // Changed: the file as it is now
+};
+
+// What need not be told as a watch starts: a state of the file already handed
+// on (its bytes, or its going).
+struct SettledState {
+    std::optional<std::uint64_t> contentHash;
+    bool gone = false;
 };
 
 // Watches the file a window has open on a thread of its own, so that a
 // stalled folder never holds up the window: the file, and its folder, where a
-// save by rename puts another file in its place. Events only prompt a look:
-// the file counts as changed when it is no longer as recorded (which file it
-// is, its size, its time, its bytes). Each state of the file is told once,
-// and its going, once. Watching anew drops what an earlier watch noticed and
-// has not told yet.
+// save by rename puts another file in its place. Events only prompt a look,
+// once the file has been let be for a moment after the last one: the file
+// counts as changed when its bytes are neither those recorded nor those last
+// told. Each state of the file is told once, and its going, once. Watching
+// anew drops what an earlier watch noticed and has not told yet.
 class FileWatch : public QObject {
     Q_OBJECT
 
 public:
-    explicit FileWatch(QObject* parent = nullptr);
+    // How a changed file is read (readDocument, unless a test reads otherwise).
+    using Read = std::function<ReadResult(const QString& path)>;
+
+    explicit FileWatch(QObject* parent = nullptr, Read read = {});
     ~FileWatch() override;
 
     // Watches the file at `path`, measured against `record` from now on; an
-    // empty path watches nothing. `gone`: the file is known to be gone
-    // already (removed by this program), which is not told.
-    void watch(const QString& path, const files::FileRecord& record, bool gone = false);
+    // empty path watches nothing.
+    void watch(const QString& path, const files::FileRecord& record, const SettledState& settled = {});
 
 signals:
     // In the thread the watch was made in.

@@ -133,7 +133,7 @@ FileContent readWhole(const OpenFile& file, const QString& target, std::size_t l
         }
         const FileStamp stamp = stampOf(after, hash.value());
         // Read twice, a file written a moment ago is taken only when nothing about it moved in between.
-        const bool recent = !generated && nowNs() - after.modifiedNs < std::chrono::nanoseconds(kRecent).count();
+        const bool recent = !generated && writtenLately(after);
         if (recent && earlier != stamp) {
             earlier = stamp;
             bytes.reset();
@@ -170,6 +170,11 @@ FileContent readRegularFile(const QString& path, std::size_t limit, const WhileW
     } catch (const std::bad_alloc&) {
         return readFailure(outOfMemoryReason());
     }
+}
+
+bool writtenLately(const FileState& state)
+{
+    return nowNs() - state.modifiedNs < std::chrono::nanoseconds(kRecent).count();
 }
 
 bool canOpenForReading(const QString& path)

@@ -32,6 +32,11 @@ struct FileContent {
 // taken only when both reads agree.
 FileContent readRegularFile(const QString& path, std::size_t limit, const WhileWaiting& whileWaiting = {});
 
+// Whether the file was written so lately that a coarse clock (of one or two
+// seconds: FAT's, some network shares') may not tell a later write from it:
+// its size and time then say nothing sure of its bytes.
+bool writtenLately(const FileState& state);
+
 // Whether the file can be opened for reading; never waits on a pipe.
 bool canOpenForReading(const QString& path);
 

@@ -10,6 +10,18 @@ FileStamp stampOf(const FileState& state, std::uint64_t contentHash)
     return {state.volume, state.index, state.size, state.modifiedNs, contentHash};
 }
 
+std::optional<std::uint64_t> contentHashOf(const QString& target)
+{
+    const OpenFile file(systemCalls().openForReading(nativeName(target)));
+    ContentHash hash;
+    if (!file.isOpen() || !file.readThrough([&](std::string_view piece) {
+            hash.add(piece);
+            return true;
+        }))
+        return std::nullopt;
+    return hash.value();
+}
+
 OnDisk compareWithDisk(const FileRecord& record, const QString& path)
 {
     QString target;
@@ -23,14 +35,7 @@ OnDisk compareWithDisk(const FileRecord& record, const QString& path)
         return recordedName ? OnDisk::Changed : OnDisk::Elsewhere;
     if (stampOf(*state, record.stamp.contentHash) != record.stamp)
         return OnDisk::Changed;
-    const OpenFile file(systemCalls().openForReading(nativeName(target)));
-    ContentHash hash;
-    if (!file.isOpen() || !file.readThrough([&](std::string_view piece) {
-            hash.add(piece);
-            return true;
-        }))
-        return OnDisk::Changed;
-    return hash.value() == record.stamp.contentHash ? OnDisk::AsRecorded : OnDisk::Changed;
+    return contentHashOf(target) == record.stamp.contentHash ? OnDisk::AsRecorded : OnDisk::Changed;
 }
 
 }  // namespace files

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // The record of a file as it was read or written, by which another program's
 // change to it is never missed.
@@ -32,6 +33,9 @@ struct FileRecord {
 
     bool operator==(const FileRecord&) const = default;
 };
+
+// The hash of the bytes of the file `target` names, or nothing when it cannot be read.
+std::optional<std::uint64_t> contentHashOf(const QString& target);
 
 // What a path leads to, measured against a record: another file than the
 // recorded one, the recorded file as it was, or the recorded file changed

@@ -1,7 +1,6 @@
 #include "main_window/frm_main.h"
 
 #include "dialogs/frm_sobre.h"
-#include "document/file_watch.h"
 #include "files/fs9_path.h"
 #include "form_kit/form_layout.h"
 #include "form_kit/frame_caption.h"
@@ -38,14 +37,13 @@ auto frmMain::guarded(Command command)
     return [this, command] { reportingOutOfMemory(this, [&] { std::invoke(command, this); }); };
 }
 
-frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
+frmMain::frmMain(modMain::DocumentFile& file, QWidget* parent)
     : QMainWindow(parent)
-    , document_(document)
-    , groupRows_(new GroupRows(document.document(), this))
-    , entryRows_(new EntryRows(document.document(), this))
-    , history_(new QUndoStack(this))
+    , file_(file)
+    , document_(file.editor())
+    , groupRows_(new GroupRows(document_.document(), this))
+    , entryRows_(new EntryRows(document_.document(), this))
     , fs9Search_(files::findFS9Files)
-    , fileWatch_(new modMain::FileWatch(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     updateCaption();
@@ -58,7 +56,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
     bindCommands();
     bindKeys();
     setAcceptDrops(true);
-    connect(fileWatch_, &modMain::FileWatch::noticed, this, &frmMain::noticeFile);
+    connect(&file_, &modMain::DocumentFile::noticed, this, &frmMain::actOnFileNotice);
     setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
     designSize_ = size();
 
@@ -70,7 +68,7 @@ frmMain::frmMain(modMain::DocumentEditor& document, QWidget* parent)
 
 frmMain::~frmMain()
 {
-    document_.setFollower(nullptr);
+    file_.setFollower(nullptr);
 }
 
 void frmMain::resizeEvent(QResizeEvent* event)
@@ -190,16 +188,19 @@ void frmMain::bindCommands()
     connect(lstGrupos->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection&, const QItemSelection& deselected) { followSelection(deselected); });
     connect(lstConteudo, &QTableView::doubleClicked, this, guarded(&frmMain::editSelectedValue));
-    document_.setFollower(this);
+    file_.setFollower(this);
 
-    // Unsaved changes mark the caption, and the history says when there are none.
-    connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { setWindowModified(!clean); });
-    connect(history_, &QUndoStack::canUndoChanged, menDesfazer, &QAction::setEnabled);
-    connect(history_, &QUndoStack::canRedoChanged, menRefazer, &QAction::setEnabled);
-    menDesfazer->setEnabled(false);
-    menRefazer->setEnabled(false);
-    connect(menDesfazer, &QAction::triggered, this, guarded([](frmMain* window) { window->stepHistory(true); }));
-    connect(menRefazer, &QAction::triggered, this, guarded([](frmMain* window) { window->stepHistory(false); }));
+    // Unsaved changes mark the caption: the history knows the step the file holds.
+    QUndoStack& history = file_.history();
+    connect(&history, &QUndoStack::cleanChanged, this, [this](bool clean) { setWindowModified(!clean); });
+    connect(&history, &QUndoStack::canUndoChanged, menDesfazer, &QAction::setEnabled);
+    connect(&history, &QUndoStack::canRedoChanged, menRefazer, &QAction::setEnabled);
+    setWindowModified(!history.isClean());
+    menDesfazer->setEnabled(history.canUndo());
+    menRefazer->setEnabled(history.canRedo());
+    connect(menDesfazer, &QAction::triggered, this, guarded([](frmMain* window) { window->stepHistory(Step::Back); }));
+    connect(menRefazer, &QAction::triggered, this,
+            guarded([](frmMain* window) { window->stepHistory(Step::Forward); }));
     connect(menLocalizar, &QAction::triggered, this, guarded(&frmMain::findEntry));
     connect(menLocalizarProxima, &QAction::triggered, this, guarded(&frmMain::findNextEntry));
     // A session that ends asks too, and the user may keep it from ending.

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "document/document_editor.h"
-#include "document/merge.h"
-#include "files/file_record.h"
+#include "document/document_file.h"
 #include "files/fs9_path.h"
 
 #include <QMainWindow>
@@ -22,23 +20,17 @@ class QGroupBox;
 class QListView;
 class QPushButton;
 class QTableView;
-class QUndoStack;
-
-namespace modMain {
-class FileWatch;
-struct FileNotice;
-struct ReadResult;
-}  // namespace modMain
 
 // The program's one window: the group headers on the left, the selected
 // header's entries on the right, and every command. Each row of the lists
 // stands for its own group or entry; the commands change the document through
-// its editor, and the lists follow what the editor reports.
+// its editor, and the lists follow what the editor reports. The open file is
+// the owner's: the window asks the questions its outcomes call for.
 class frmMain : public QMainWindow, private modMain::DocumentFollower {
     Q_OBJECT
 
 public:
-    explicit frmMain(modMain::DocumentEditor& document, QWidget* parent = nullptr);
+    explicit frmMain(modMain::DocumentFile& file, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Loads the file at `path` into the document and lists its headers. When it
@@ -48,7 +40,7 @@ public:
     // changes, loaded and named in the caption.
     void openPath(const QString& path);
 
-    const QString& CurrentFile() const { return CurrentFile_; }
+    const QString& CurrentFile() const { return file_.path(); }
 
     // The desktop session is ending: asks about unsaved changes, and true
     // when it may end. Once the user has chosen to leave them, the window
@@ -58,10 +50,6 @@ public:
     // How the simulator's file is looked for (files::findFS9Files unless a test
     // needs a search that stalls).
     void setFS9Search(std::function<QList<files::FS9File>()> search) { fs9Search_ = std::move(search); }
-
-    // Whether another program's change to the open file is acted on as it
-    // happens, as it is unless a test of what saving checks turns it off.
-    void setWatchingFile(bool watching);
 
     QGroupBox* Frame1;
     QListView* lstGrupos;
@@ -116,8 +104,9 @@ private:
     // The rows a change made shows, once the room for them is made.
     void showMade(const modMain::Change& change, const std::vector<modMain::LiveEntry>& added) noexcept;
     void followSelection(const QItemSelection& deselected);
-    // An undo (back) or a redo, then the history moved to match.
-    void stepHistory(bool back);
+    // An undo or a redo, the lists made ready for it first.
+    enum class Step { Back, Forward };
+    void stepHistory(Step step);
     // Shows the live entries of every live group carrying the selected header.
     void refreshEntries();
     // The selected group header (valid while the document does not change),
@@ -174,33 +163,28 @@ private:
     bool saveFile();
     bool saveFileAs();
     void backupFile();
-    QString chooseFile(bool forSaving);
-    // Writes the document to `path`, after asking, when that is the file last
-    // read or written (by whatever name), whether to write over another
-    // program's change to it. The record follows the file written when it
-    // becomes the current file or is the recorded one. True once written.
-    // `written`, when given, gets the bytes written.
-    bool writeTo(const QString& path, bool becomesCurrent, std::optional<modMain::FileBytes>* written = nullptr);
-    // Save and Save as: written, the changes are saved.
-    bool saveTo(const QString& path);
+    enum class Choosing { ToOpen, ToSave };
+    QString chooseFile(Choosing choosing);
+    using Write = std::function<modMain::DocumentFile::WriteOutcome(modMain::DocumentFile::Check)>;
+    // A write of the owner's, made again with the user's answer when the file
+    // changed since it was read or written: written over, merged with first,
+    // or not written. True once written; a failure is told.
+    bool written(const QString& path, const Write& write);
 
     // Another program's change to the open file, acted on when the window is
     // active and shows no dialog: read again, or merged with the pilot's changes.
-    // `gone`: this window removed the file.
-    void watchFile(bool gone = false);
-    void noticeFile(std::shared_ptr<modMain::FileNotice> notice);
     void actOnFileNotice();
-    void actOnChangedFile(modMain::ReadResult read);
+    void askAboutChangedFile(modMain::ReadResult read);
     // The file as it is now takes the document's place, the selection kept.
     void reloadFrom(modMain::ReadResult read);
     // The pilot's changes made again on the file as it is now, conflicts
     // settled by the pilot; one change of the history. True when merged.
-    bool mergeWith(modMain::ReadResult theirs);
+    bool mergeWith(modMain::DocumentFile::PlannedMerge planned);
 
+    modMain::DocumentFile& file_;
     modMain::DocumentEditor& document_;
     GroupRows* groupRows_;
     EntryRows* entryRows_;
-    QUndoStack* history_;
     QString findText_;
     std::function<QList<files::FS9File>()> fs9Search_;
     bool fileDialogShown_ = false;
@@ -217,20 +201,4 @@ private:
         int entryOccurrence = 0;
     } keptSelection_;
     QSize designSize_;
-    QString CurrentFile_;
-    // The file as this window last read or wrote it.
-    files::FileRecord record_;
-    modMain::FileWatch* fileWatch_;
-    bool watchingFile_ = true;
-    bool loading_ = false;                             // a file is being read: a notice waits
-    std::shared_ptr<modMain::FileNotice> fileNotice_;  // not acted on yet
-    // What the document was when last saved (the bytes written, and where
-    // their slots lie in the document): the base of a merge while the history
-    // still reaches the save. Otherwise the base is the file the document was
-    // read from, whose slots are the document's first ones.
-    struct SavedBase {
-        modMain::FileBytes bytes;
-        modMain::BaseMap map;
-    };
-    std::optional<SavedBase> savedBase_;
 };

@@ -2,8 +2,6 @@
 // the caption that names the file, and the question before unsaved changes go.
 #include "main_window/frm_main.h"
 
-#include "document/reader.h"
-#include "document/writer.h"
 #include "form_kit/messages.h"
 
 #include <QCloseEvent>
@@ -16,44 +14,33 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
-#include <QUndoStack>
 #include <QUrl>
 
 bool frmMain::AbrirFS9(const QString& path)
 {
-    // Read into a document of its own: a file that does not load leaves the
-    // one on screen untouched.
-    // While another program finishes writing the file, the window goes on
-    // drawing itself; a change it notices meanwhile waits.
-    loading_ = true;
-    modMain::ReadResult read = modMain::readDocument(
+    // While another program finishes writing the file, the window goes on drawing itself.
+    const modMain::DocumentFile::ReadOutcome read = file_.open(
         path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    loading_ = false;
-    if (!read.document) {
+    if (!read.read) {
         showFileFailure(this, QStringLiteral("abrir"), path, read.error);
         return false;
     }
-    document_.replace(std::move(*read.document));
     menSalvar->setEnabled(true);
     menBackup->setEnabled(true);
-    CurrentFile_ = path;
-    record_ = std::move(read.record);
-    savedBase_.reset();
-    watchFile();
     updateCaption();
     return true;
 }
 
 void frmMain::updateCaption()
 {
-    const QString file = CurrentFile_.isEmpty() ? QString()
-                                                : QStringLiteral(" - ") + QFileInfo(CurrentFile_).fileName();
+    const QString file = file_.path().isEmpty() ? QString()
+                                                : QStringLiteral(" - ") + QFileInfo(file_.path()).fileName();
     setWindowTitle(QStringLiteral("Planora") + file + QStringLiteral("[*]"));
 }
 
 bool frmMain::maySetDocumentAside()
 {
-    if (history_->isClean() || leavingUnsaved_)
+    if (file_.isSaved() || leavingUnsaved_)
         return true;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Planora"),
                     QStringLiteral("O documento tem alterações que não foram salvas."),
@@ -63,7 +50,7 @@ bool frmMain::maySetDocumentAside()
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
     case QMessageBox::Save:
-        return CurrentFile_.isEmpty() ? saveFileAs() : saveFile();
+        return file_.path().isEmpty() ? saveFileAs() : saveFile();
     case QMessageBox::Discard:
         return true;
     default:
@@ -85,12 +72,13 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-QString frmMain::chooseFile(bool forSaving)
+QString frmMain::chooseFile(Choosing choosing)
 {
+    const bool forSaving = choosing == Choosing::ToSave;
     // The first time, the dialog opens where the file Save writes lives, else
     // at home; after that where it was left, with the name last chosen.
     if (!fileDialogShown_) {
-        cmd->setDirectory(CurrentFile_.isEmpty() ? QDir::homePath() : QFileInfo(CurrentFile_).absolutePath());
+        cmd->setDirectory(file_.path().isEmpty() ? QDir::homePath() : QFileInfo(file_.path()).absolutePath());
         fileDialogShown_ = true;
     }
     cmd->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -108,7 +96,7 @@ enum class ChangedFileAnswer { Replace, Merge, Cancel };
 
 // Writing over another program's change: replace it, merge with it first, or
 // write nothing (the default).
-ChangedFileAnswer askAboutChangedFile(QWidget* parent)
+ChangedFileAnswer askWriteOverChange(QWidget* parent)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Arquivo alterado"),
                     QStringLiteral("O arquivo foi alterado por outro programa depois que o Planora o abriu.\n"
@@ -125,54 +113,25 @@ ChangedFileAnswer askAboutChangedFile(QWidget* parent)
 
 }  // namespace
 
-bool frmMain::writeTo(const QString& path, bool becomesCurrent, std::optional<modMain::FileBytes>* written)
+bool frmMain::written(const QString& path, const Write& write)
 {
-    files::OnDisk onDisk = files::compareWithDisk(record_, path);
+    using Check = modMain::DocumentFile::Check;
+    using Kind = modMain::DocumentFile::WriteOutcome::Kind;
+    modMain::DocumentFile::WriteOutcome outcome = write(Check::AskIfChanged);
     // Once merged, the file is measured against the file merged with: should
     // it have changed again meanwhile, the question comes again.
-    while (onDisk == files::OnDisk::Changed) {
-        const ChangedFileAnswer answer = askAboutChangedFile(this);
+    while (outcome.kind == Kind::ChangedOutside) {
+        const ChangedFileAnswer answer = askWriteOverChange(this);
         if (answer == ChangedFileAnswer::Cancel)
             return false;
-        if (answer == ChangedFileAnswer::Replace)
-            break;
-        modMain::ReadResult read = modMain::readDocument(path);
-        if (!read.document) {
-            showFileFailure(this, QStringLiteral("abrir"), path, read.error);
+        if (answer == ChangedFileAnswer::Merge && !mergeWith(file_.planMergeWith(path)))
             return false;
-        }
-        if (!mergeWith(std::move(read)))
-            return false;
-        onDisk = files::compareWithDisk(record_, path);
+        outcome = write(answer == ChangedFileAnswer::Replace ? Check::Overwrite : Check::AskIfChanged);
     }
-    files::SaveResult saved = modMain::saveDocument(document_.document(), path, written);
-    if (!saved.saved) {
-        showFileFailure(this, QStringLiteral("salvar"), path, saved.error);
+    if (outcome.kind == Kind::Failed) {
+        showFileFailure(this, QStringLiteral("salvar"), path, outcome.error);
         return false;
     }
-    if (becomesCurrent || onDisk != files::OnDisk::Elsewhere) {
-        record_ = std::move(saved.record);
-        savedBase_.reset();
-        watchFile();
-    }
-    return true;
-}
-
-bool frmMain::saveTo(const QString& path)
-{
-    std::optional<modMain::FileBytes> written;
-    if (!writeTo(path, true, &written))
-        return false;
-    history_->setClean();
-    // What was written is what a later merge starts from; without the
-    // memory for it, the file read before does, which only asks more.
-    try {
-        if (written)
-            savedBase_ = SavedBase{std::move(*written), modMain::mapOfLiveContent(document_.document())};
-    } catch (const std::bad_alloc&) {
-        savedBase_.reset();
-    }
-    showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
     return true;
 }
 
@@ -186,7 +145,7 @@ void frmMain::openFile()
 {
     if (!maySetDocumentAside())
         return;
-    if (const QString path = chooseFile(false); !path.isEmpty())
+    if (const QString path = chooseFile(Choosing::ToOpen); !path.isEmpty())
         AbrirFS9(path);
 }
 
@@ -222,23 +181,31 @@ void frmMain::dropEvent(QDropEvent* event)
 
 bool frmMain::saveFile()
 {
-    return !CurrentFile_.isEmpty() && saveTo(CurrentFile_);
+    if (file_.path().isEmpty() ||
+        !written(file_.path(), [this](modMain::DocumentFile::Check check) { return file_.save(check); }))
+        return false;
+    showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
+    return true;
 }
 
 bool frmMain::saveFileAs()
 {
-    const QString path = chooseFile(true);
+    const QString path = chooseFile(Choosing::ToSave);
     if (path.isEmpty())
         return false;
     // Save writes where Save as wrote, and the caption says so, even when this write fails.
-    CurrentFile_ = path;
+    const bool done = written(path,
+                              [this, path](modMain::DocumentFile::Check check) { return file_.saveAs(path, check); });
     updateCaption();
-    return saveTo(path);
+    if (done)
+        showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Arquivo salvo com sucesso!"));
+    return done;
 }
 
 void frmMain::backupFile()
 {
-    const QString path = chooseFile(true);
-    if (!path.isEmpty() && writeTo(path, false))
+    const QString path = chooseFile(Choosing::ToSave);
+    if (!path.isEmpty() &&
+        written(path, [this, path](modMain::DocumentFile::Check check) { return file_.backup(path, check); }))
         showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Backup salvo com sucesso!"));
 }

@@ -11,7 +11,6 @@
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QTimer>
-#include <QUndoStack>
 
 #include <mutex>
 #include <thread>
@@ -103,11 +102,11 @@ void frmMain::deleteFS9()
         return;
     // Into the desktop's trash, from where it can come back. A read-only file
     // is as good as locked: it stays, even for root.
-    const bool openHere = !path.isEmpty() && files::compareWithDisk(record_, path) != files::OnDisk::Elsewhere;
+    const bool openHere = !path.isEmpty() && file_.holds(path);
     if (!path.isEmpty() && !files::isReadOnlyFile(path) && files::moveToTrash(path)) {
-        // Removed by this program, not by another one: the watch starts again without it.
+        // Removed by this program, not by another one: nothing to tell, but nothing on disk holds the document.
         if (openHere)
-            watchFile(true);
+            file_.removedHere();
         showInformation(this, QStringLiteral("Exluído"), QStringLiteral("Arquivo excluído!"));
     } else
         showCritical(this, QStringLiteral("Erro"), QStringLiteral("Arquivo não encontrado"));
@@ -116,7 +115,7 @@ void frmMain::deleteFS9()
 void frmMain::exitProgram()
 {
     // With unsaved changes, closing asks about them, and nothing else.
-    if (!history_->isClean() ||
+    if (!file_.isSaved() ||
         askYesNo(this, QStringLiteral("Confirmar saída"), QStringLiteral("Tem certeza que deseja sair?")))
         close();
 }

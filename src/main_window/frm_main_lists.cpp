@@ -5,12 +5,10 @@
 #include "main_window/frm_main.h"
 
 #include "form_kit/messages.h"
-#include "main_window/change_command.h"
 #include "main_window/text_rows.h"
 
 #include <QListView>
 #include <QTableView>
-#include <QUndoStack>
 
 std::optional<int> frmMain::selectedGroupRow() const
 {
@@ -67,26 +65,20 @@ void frmMain::showEntry(modMain::EntryPosition at)
     lstConteudo->setFocus();
 }
 
-void frmMain::stepHistory(bool back)
+void frmMain::stepHistory(Step step)
 {
-    const int index = history_->index() - (back ? 1 : 0);
-    if (index < 0 || index >= history_->count())
+    const modMain::Change* change = step == Step::Back ? file_.changeToUndo() : file_.changeToRedo();
+    if (!change)
         return;
-    const modMain::Change& change = static_cast<const ChangeCommand*>(history_->command(index))->change();
     // Before the document changes: what stays selected, and room for the rows
     // it may show afterwards, so that following the step cannot fail.
     keepSelection();
-    const modMain::Document& shown = change.kind == modMain::Change::Kind::Merge ? *change.swapped
-                                                                                 : document_.document();
-    entryRows_->makeRoom(shown.entrySlotsOf(keptSelection_.header) + change.steps.size());
-    if (back) {
-        document_.undo(change);
-        history_->undo();
-    } else if (const modMain::EditOutcome outcome = document_.redo(change); outcome == modMain::EditOutcome::Done) {
-        history_->redo();
-    } else {
-        showRefusal(this, outcome);
-    }
+    const modMain::Document& shown = change->swapsDocument() ? *change->swapped : document_.document();
+    entryRows_->makeRoom(shown.entrySlotsOf(keptSelection_.header) + change->steps.size());
+    if (step == Step::Back)
+        file_.undo();
+    else
+        showRefusal(this, file_.redo());
 }
 
 void frmMain::aboutToReplace() noexcept
@@ -102,7 +94,6 @@ void frmMain::replaced() noexcept
     // No current row either: the first Down key then selects the first header
     // instead of the second, where the list would put its cursor on focus.
     lstGrupos->setCurrentIndex(QModelIndex());
-    history_->clear();  // a new document starts a history of its own
 }
 
 bool frmMain::followMade(const modMain::Change& change) noexcept
@@ -117,13 +108,10 @@ bool frmMain::followMade(const modMain::Change& change) noexcept
             entryRows_->makeRoom(std::size_t(entryRows_->rowCount()) + added.size());
         } else if (change.kind == Kind::RemoveEntry) {
             entryRows_->makeRoom(document_.document().entrySlotsOf(selectedHeader()));
-        } else if (change.kind == Kind::Merge) {
-            // The rows still stand for the document merged away: nothing of them is read.
+        } else if (change.swapsDocument()) {
+            // The rows still stand for the document put aside: nothing of them is read.
             entryRows_->makeRoom(document_.document().entrySlotsOf(keptSelection_.header));
         }
-        auto command = std::make_unique<ChangeCommand>(change);
-        history_->push(command.get());
-        command.release();  // the history's now
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -135,7 +123,7 @@ bool frmMain::followMade(const modMain::Change& change) noexcept
 void frmMain::showMade(const modMain::Change& change, const std::vector<modMain::LiveEntry>& added) noexcept
 {
     using Kind = modMain::Change::Kind;
-    if (change.kind == Kind::Merge) {
+    if (change.swapsDocument()) {
         showKeptSelection(false);
         return;
     }
@@ -168,6 +156,7 @@ void frmMain::showMade(const modMain::Change& change, const std::vector<modMain:
         entryRows_->clear();
         break;
     case Kind::Merge:
+    case Kind::Reload:
         break;
     }
 }
@@ -175,11 +164,7 @@ void frmMain::showMade(const modMain::Change& change, const std::vector<modMain:
 void frmMain::followStep(const modMain::Change& change, modMain::ChangeEvent) noexcept
 {
     leavingUnsaved_ = false;
-    const bool otherDocument = change.kind == modMain::Change::Kind::Merge;
-    // The document that comes back was read from a file of its own, and has no save of its own to merge from.
-    if (otherDocument)
-        savedBase_.reset();
-    showKeptSelection(!otherDocument);
+    showKeptSelection(!change.swapsDocument());
 }
 
 void frmMain::keepSelection()

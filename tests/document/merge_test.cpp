@@ -33,6 +33,19 @@ std::vector<std::string> described(const std::vector<MergeConflict>& conflicts)
     return lines;
 }
 
+// Two sides that reach the same document are never a conflict: merging a
+// document with itself on both sides gives it back.
+void expectMergedWithItselfUnchanged(const Document& base, const Document& both)
+{
+    SCOPED_TRACE("merged with itself");
+    MergePlan plan(base, parsed(documentBytes(both)), both, mapOfLiveContent(base));
+    EXPECT_TRUE(plan.conflicts().empty());
+    EXPECT_FALSE(plan.changesTheirs());
+    const std::optional<MergedDocument> merged = std::move(plan).merged();
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(documentBytes(merged->document), documentBytes(both));
+}
+
 TEST(Merge, MakesThePilotsChangesAgainOnTheFileAsItIsNow)
 {
     using Edit = std::function<void(DocumentEditor&)>;
@@ -145,9 +158,107 @@ TEST(Merge, MakesThePilotsChangesAgainOnTheFileAsItIsNow)
         MergePlan plan(base, parsed(c.theirs), mine.document(), mapOfLiveContent(base));
         ASSERT_EQ(plan.outcome(), MergePlan::Outcome::Merged);
         EXPECT_EQ(described(plan.conflicts()), c.conflicts);
-        const std::optional<Document> merged = std::move(plan).merged(c.mineWins);
+        const std::optional<MergedDocument> merged = std::move(plan).merged(c.mineWins);
         ASSERT_TRUE(merged);
-        EXPECT_EQ(documentBytes(*merged), c.merged);
+        EXPECT_EQ(documentBytes(merged->document), c.merged);
+        expectMergedWithItselfUnchanged(base, mine.document());
+    }
+}
+
+TEST(Merge, AlignsTheFileWithTheBaseByOrderAndContent)
+{
+    using Edit = std::function<void(DocumentEditor&)>;
+    using Scope = MergeConflict::Scope;
+    const struct {
+        const char* name;
+        std::string base;
+        Edit mine;
+        std::string theirs;
+        std::string merged;
+        std::vector<std::string> conflicts;
+        std::vector<Scope> scopes;
+    } cases[] = {
+        // clang-format off
+        {"both sides removed the first of two equal names",
+         cfg("[MAIN] x=1 x=2"), [](DocumentEditor& e) { e.removeEntry({1, 1}); },
+         cfg("[MAIN] x=2"), cfg("[MAIN] x=2"), {}, {}},
+        {"both sides removed the first of two equal headers",
+         cfg("[DISPLAY] a=1 [DISPLAY] b=2"), [](DocumentEditor& e) { e.removeGroup(1); },
+         cfg("[DISPLAY] b=2"), cfg("[DISPLAY] b=2"), {}, {}},
+        {"theirs only reordered a group the pilot removed",
+         cfg("[SOUND] a=1 b=2 [MAIN] m=1"), [](DocumentEditor& e) { e.removeGroup(1); },
+         cfg("[SOUND] b=2 a=1 [MAIN] m=1"), cfg("[MAIN] m=1"), {}, {}},
+        {"the pilot removed one of two equal entries, theirs the other",
+         cfg("[MAIN] x=1 x=1 y=1"), [](DocumentEditor& e) { e.removeEntry({1, 1}), e.setValue({1, 3}, "2"); },
+         cfg("[MAIN] x=1 y=1"), cfg("[MAIN] x=1 y=2"), {}, {}},
+        {"an entry with no name in a conflict, told from a whole group",
+         cfg("[MAIN] =1 [SOUND] s=1"), [](DocumentEditor& e) { e.setValue({1, 1}, "2"), e.removeGroup(2); },
+         cfg("[MAIN] =3 [SOUND] s=2"), cfg("[MAIN] =2"), {"[MAIN]||3|2", "[SOUND]|||-"}, {Scope::Entry, Scope::WholeGroup}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Document base = parsed(c.base);
+        DocumentEditor mine;
+        mine.replace(parsed(c.base));
+        c.mine(mine);
+        MergePlan plan(base, parsed(c.theirs), mine.document(), mapOfLiveContent(base));
+        EXPECT_EQ(described(plan.conflicts()), c.conflicts);
+        std::vector<Scope> scopes;
+        for (const MergeConflict& conflict : plan.conflicts())
+            scopes.push_back(conflict.scope);
+        EXPECT_EQ(scopes, c.scopes);
+        const std::optional<MergedDocument> merged = std::move(plan).merged();
+        ASSERT_TRUE(merged);
+        EXPECT_EQ(documentBytes(merged->document), c.merged);
+        expectMergedWithItselfUnchanged(base, mine.document());
+    }
+}
+
+TEST(Merge, CountsWhatTheMergedDocumentHoldsAgainstTheLimits)
+{
+    // The file gained a group, or an entry, at the limit less one; the pilot
+    // removed one and added one: exactly the limit, and their slots drop out.
+    std::string groups;
+    for (int g = 1; g < kMaxSlots; ++g)
+        groups += "[g" + std::to_string(g) + "]\r\n";
+    std::string entries = "[g]\r\n";
+    for (int e = 1; e < kMaxSlots; ++e)
+        entries += "n" + std::to_string(e) + "=v\r\n";
+    const struct {
+        const char* name;
+        std::string base;
+        std::string theirs;
+        std::function<void(DocumentEditor&)> mine;
+        int groups;
+        int entriesOfFirst;
+    } cases[] = {
+        {"groups", groups, groups + "[deles]\r\n", [](DocumentEditor& e) { e.removeGroup(1), e.addGroup("[meu]"); },
+         kMaxSlots, 0},
+        {"entries", entries, entries + "deles=v\r\n",
+         [](DocumentEditor& e) {
+             e.removeEntry({1, 1}), e.addEntry("[g]", "meu", "v");
+         },
+         1, kMaxSlots},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Document base = parsed(c.base);
+        DocumentEditor mine;
+        mine.replace(parsed(c.base));
+        c.mine(mine);
+        std::optional<MergedDocument> merged =
+            MergePlan(base, parsed(c.theirs), mine.document(), mapOfLiveContent(base)).merged();
+        ASSERT_TRUE(merged);
+        const Document& result = merged->document;
+        EXPECT_EQ(result.GroupCount(), c.groups);
+        EXPECT_EQ(result.group(1).EntryCount(), c.entriesOfFirst);
+        // Where the file's slots lie in the merged document: the base of the next merge.
+        const Document again = parsed(std::string(result.fileBytes().view()));
+        EXPECT_EQ(
+            documentBytes(
+                std::move(MergePlan(again, parsed(documentBytes(result)), result, merged->theirs)).merged()->document),
+            documentBytes(result));
     }
 }
 
@@ -166,14 +277,16 @@ TEST(Merge, RefusesAFileWithNothingInCommonAndKeepsItsBaseAcrossASave)
     const BaseMap map = mapOfLiveContent(mine.document());
     mine.setValue({4, 2}, "c");
     MergePlan plan(saved, parsed(documentBytes(saved)), mine.document(), map);
-    EXPECT_EQ(documentBytes(*std::move(plan).merged()), "[SOUND]\r\nMUSIC=1\r\n[DISPLAY]\r\nMode=800\r\nx=1\r\nx=2\r\n["
-                                                        "DISPLAY]\r\nRate=60\r\n[MAIN]\r\nLast=a\r\nNext=c\r\n");
+    EXPECT_EQ(documentBytes(std::move(plan).merged()->document),
+              "[SOUND]\r\nMUSIC=1\r\n[DISPLAY]\r\nMode=800\r\nx=1\r\nx=2\r\n["
+              "DISPLAY]\r\nRate=60\r\n[MAIN]\r\nLast=a\r\nNext=c\r\n");
 
     // Both changes undone since the save: the entry the save had but the
     // document no longer does counts as removed, the one it has again as added.
     MergePlan undone(saved, parsed(documentBytes(saved)), parsed(kBase), map);
-    EXPECT_EQ(documentBytes(*std::move(undone).merged()), "[SOUND]\r\nMUSIC=1\r\nSOUND=1\r\n[DISPLAY]\r\nMode=800\r\nx="
-                                                          "1\r\nx=2\r\n[DISPLAY]\r\nRate=60\r\n[MAIN]\r\nLast=a\r\n");
+    EXPECT_EQ(documentBytes(std::move(undone).merged()->document),
+              "[SOUND]\r\nMUSIC=1\r\nSOUND=1\r\n[DISPLAY]\r\nMode=800\r\nx="
+              "1\r\nx=2\r\n[DISPLAY]\r\nRate=60\r\n[MAIN]\r\nLast=a\r\n");
 }
 
 }  // namespace

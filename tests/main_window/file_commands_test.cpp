@@ -154,7 +154,8 @@ TEST_F(FileCommandsTest, TheFileDialogStartsWhereTheFileIs)
     QDir().mkpath(path("voo"));
     writeFile(path("voo/fs9.cfg"), kFirst);
     modMain::DocumentEditor another;
-    frmMain withFile(another);
+    modMain::DocumentFile anotherFile(another);
+    frmMain withFile(anotherFile);
     withFile.AbrirFS9(path("voo/fs9.cfg"));
     const auto startsIn = [](frmMain* shown, const char* item, const QString& chosen) {
         QString folderShown;

@@ -187,7 +187,8 @@ TEST_F(WindowTest, EveryCaptionShowsWholeAtTheDesktopsFontSizes)
         font.setPointSize(points);
         QApplication::setFont(font);
         modMain::DocumentEditor another;
-        frmMain fresh(another);
+        modMain::DocumentFile anotherFile(another);
+        frmMain fresh(anotherFile);
         fresh.show();
         EXPECT_EQ(clippedCaptionsOf(&fresh), QStringList());
         for (const char* button : {"cmbNovoGrupo", "cmbNovaEntrada"}) {

@@ -51,7 +51,8 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
     EXPECT_EQ(selectedRowsOf(groups), QStringList{"[a]"});
     EXPECT_EQ(groups->currentIndex().row(), 2);
     EXPECT_EQ(entries->currentIndex().row(), 2);
-    EXPECT_FALSE(enabled("menDesfazer"));
+    EXPECT_TRUE(enabled("menDesfazer"));  // the reading again is a step of the history
+    EXPECT_FALSE(caption().endsWith('*'));
 
     // Unsaved changes: the question, and Mesclar keeps both sides, as one step of the history.
     editRow(1, "meu");
@@ -101,4 +102,49 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
     EXPECT_EQ(gone.text, "O arquivo foi removido ou renomeado por outro programa.");
     EXPECT_EQ(choose("menSalvar", {QMessageBox::Ok}).at(0).text, "Arquivo salvo com sucesso!");
     EXPECT_EQ(contentOf(file), "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");
+}
+
+TEST_F(OutsideChangesTest, TheQuestionMergesByDefaultAndOnlyRecarregarTakesTheFile)
+{
+    const QString file = load("[a]\r\nx=1\r\n");
+    clickRow(groups, 0);
+    editRow(0, "meu");
+    // Each answer to another program's change, and the document it leaves.
+    const struct {
+        const char* name;
+        std::function<void(QMessageBox*)> answer;
+        std::string document;
+        bool unsaved;
+    } answers[] = {
+        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, "[a]\r\nx=meu\r\n", true},
+        {"Manter as minhas", [](QMessageBox* box) { pressButton("Manter as minhas")(box); }, "[a]\r\nx=meu\r\n", true},
+        {"Enter", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, "[a]\r\nx=meu\r\ny=5\r\n", true},
+        {"Recarregar", [](QMessageBox* box) { pressButton("Recarregar")(box); }, "[a]\r\nx=1\r\ny=6\r\n", false},
+    };
+    int round = 3;
+    for (const auto& a : answers) {
+        SCOPED_TRACE(a.name);
+        QString defaultButton;
+        QString escapeButton;
+        // Answered once the question shows; the document then is as the answer leaves it.
+        otherProgramChanges(
+            [&] {
+                writeFile(file, "[a]\r\nx=1\r\ny=" + QByteArray::number(round++) + "\r\n");
+                (void)QTest::qWaitFor([&] { return !escapeButton.isEmpty(); }, 3000);
+            },
+            a.document, std::move(ModalScript().then([&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                ASSERT_TRUE(box);
+                defaultButton = box->defaultButton()->text();
+                escapeButton = qobject_cast<QPushButton*>(box->escapeButton())->text();
+                a.answer(box);
+            })));
+        EXPECT_EQ(defaultButton, "Mesclar");
+        EXPECT_EQ(escapeButton, "Manter as minhas");
+        EXPECT_EQ(caption().endsWith('*'), a.unsaved);
+    }
+    // What Recarregar put aside comes back with Desfazer.
+    keys(QKeySequence::Undo);
+    EXPECT_EQ(saved(), "[a]\r\nx=meu\r\ny=5\r\n");
+    EXPECT_TRUE(caption().endsWith('*'));
 }
