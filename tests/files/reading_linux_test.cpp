@@ -55,6 +55,7 @@ TEST(SafeReadOnLinux, RefusesPipesSocketsAndDevicesAndReadsWhatProcMakes)
     EXPECT_EQ(readRegularFile("/proc/self/status", 10).error, "O arquivo tem mais de 10 bytes.");
 }
 
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer needs more address space than any such limit leaves
 TEST(SafeReadOnLinux, RunningOutOfMemoryIsARefusal)
 {
     QTemporaryDir folder;
@@ -74,6 +75,7 @@ TEST(SafeReadOnLinux, RunningOutOfMemoryIsARefusal)
         return !result.bytes && result.error == "Não há memória suficiente para ler o arquivo.";
     })) << "no refusal for want of memory";
 }
+#endif
 
 // Runs `write` over and over in a child process, another program writing the
 // file, until this goes out of scope; the last write is finished.
