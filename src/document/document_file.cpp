@@ -1,6 +1,7 @@
 #include "document/document_file.h"
 
 #include "document/writer.h"
+#include "files/leftovers.h"
 
 namespace modMain {
 
@@ -33,6 +34,10 @@ void DocumentFile::watchAgain()
 
 DocumentFile::ReadOutcome DocumentFile::open(const QString& path, const files::WhileWaiting& whileWaiting)
 {
+    using Kind = ReadOutcome::Kind;
+    // A file a save was cut short in may be torn: it is never read so silently.
+    if (files::unfinishedSaveOf(path))
+        return {Kind::UnfinishedSave, {}};
     // Read into a document of its own: a file that does not load leaves the
     // one open untouched, and a notice about it comes afterwards.
     reading_ = true;
@@ -41,19 +46,35 @@ DocumentFile::ReadOutcome DocumentFile::open(const QString& path, const files::W
     if (!read.document) {
         if (notice_)
             emit noticed();
-        return {false, read.error};
+        return {Kind::Refused, read.error};
     }
     editor_.replace(std::move(*read.document));
     path_ = path;
-    known_ = {std::move(read.record), nullptr};
+    known_ = {path, std::move(read.record), nullptr};
     settled_ = {};
     watchAgain();
-    return {true, {}};
+    return {Kind::Read, {}};
+}
+
+QString DocumentFile::settleUnfinishedSave(const QString& path, Unfinished settle)
+{
+    if (settle == Unfinished::Restore) {
+        const files::SaveResult restored = files::restoreUnfinishedSave(path);
+        return restored.saved ? QString() : restored.error;
+    }
+    QString target;
+    std::optional<files::FileState> state;
+    if (files::resolve(path, target, state))
+        files::removeUnfinishedSavesOf(target);
+    return {};
 }
 
 DocumentFile::WriteOutcome DocumentFile::write(const QString& path, Check check, Becomes becomes)
 {
-    const files::OnDisk onDisk = files::compareWithDisk(known_.record, path);
+    files::OnDisk onDisk = files::compareWithDisk(known_.record, path);
+    // The open file's own name leading to another file (a link repointed, a device put in its place) is a change too.
+    if (onDisk == files::OnDisk::Elsewhere && path == known_.name && !known_.record.target.isEmpty())
+        onDisk = files::OnDisk::Changed;
     if (onDisk == files::OnDisk::Changed && check == Check::AskIfChanged) {
         history_.resetClean();  // what the file holds now is no step of the history
         return {WriteOutcome::Kind::ChangedOutside, {}};
@@ -74,7 +95,7 @@ DocumentFile::WriteOutcome DocumentFile::write(const QString& path, Check check,
         } catch (const std::bad_alloc&) {
             base.reset();
         }
-        known_ = {std::move(saved.record), std::move(base)};
+        known_ = {path, std::move(saved.record), std::move(base)};
         settled_ = {};
         history_.setClean();
         watchAgain();
@@ -142,7 +163,7 @@ DocumentFile::NoticeAction DocumentFile::takeNotice()
 
 EditOutcome DocumentFile::reload(ReadResult read)
 {
-    const KnownFile after{std::move(read.record), nullptr};
+    const KnownFile after{known_.name, std::move(read.record), nullptr};
     swapping_ = ChangeCommand::Swap{known_, after};
     const EditOutcome outcome = editor_.reload(std::move(*read.document));
     swapping_.reset();
@@ -181,8 +202,9 @@ EditOutcome DocumentFile::applyMerge(PlannedMerge planned, const std::vector<boo
     std::optional<MergedDocument> merged = std::move(*planned.plan).merged(mineWins);
     if (!merged)
         return EditOutcome::TooManyGroups;
-    const KnownFile after{std::move(planned.theirs), std::make_shared<MergeBase>(MergeBase{merged->document.fileBytes(),
-                                                                                           std::move(merged->theirs)})};
+    const KnownFile after{
+        known_.name, std::move(planned.theirs),
+        std::make_shared<MergeBase>(MergeBase{merged->document.fileBytes(), std::move(merged->theirs)})};
     swapping_ = ChangeCommand::Swap{known_, after};
     const EditOutcome outcome = editor_.merge(std::move(merged->document));
     swapping_.reset();

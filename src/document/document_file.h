@@ -56,12 +56,19 @@ public:
     void setWatching(Watching watching);
 
     // Reads the file at `path` into the document, which starts a history of
-    // its own; otherwise why not, and nothing changes.
+    // its own; otherwise why not, and nothing changes. A file beside which an
+    // unfinished save left the content it had before is not read: the user
+    // settles that first.
     struct ReadOutcome {
-        bool read = false;
-        QString error;
+        enum class Kind { Read, Refused, UnfinishedSave };
+        Kind kind = Kind::Refused;
+        QString error;  // Refused: why
     };
     ReadOutcome open(const QString& path, const files::WhileWaiting& whileWaiting = {});
+    // The content an unfinished save left beside the file put back, or left
+    // aside; either way it is gone then. Why not, when it could not be put back.
+    enum class Unfinished { Restore, Keep };
+    QString settleUnfinishedSave(const QString& path, Unfinished settle);
 
     // Whether a write over a file that another program changed since it was
     // last read or written is refused (to be asked about), or made.

@@ -13,8 +13,10 @@ namespace modMain {
 namespace {
 
 // How long the file is let be after an event before it is looked at: a
-// program writing it sends several events, and the look waits for the last.
+// program writing it sends several events, and the look waits for the last,
+// but never longer than the deadline after the first.
 constexpr int kSettleMs = 150;
+constexpr int kDeadlineMs = 800;
 // How long a look that ran out of memory waits before the next one.
 constexpr int kRetryMs = 1000;
 // How long closing the window waits for a look at a stalled folder to end.
@@ -38,9 +40,12 @@ public:
             system_ = new QFileSystemWatcher(this);
             settle_ = new QTimer(this);
             settle_->setSingleShot(true);
+            deadline_ = new QTimer(this);
+            deadline_->setSingleShot(true);
             connect(system_, &QFileSystemWatcher::fileChanged, this, &Watcher::settle);
-            connect(system_, &QFileSystemWatcher::directoryChanged, this, &Watcher::settle);
+            connect(system_, &QFileSystemWatcher::directoryChanged, this, &Watcher::folderChanged);
             connect(settle_, &QTimer::timeout, this, &Watcher::look);
+            connect(deadline_, &QTimer::timeout, this, &Watcher::look);
         }
         if (const QStringList watched = system_->files() + system_->directories(); !watched.isEmpty())
             system_->removePaths(watched);
@@ -48,7 +53,9 @@ public:
         record_ = record;
         generation_ = generation;
         seen_.reset();
+        named_.reset();
         told_ = settled.contentHash;
+        toldOther_.clear();
         goneTold_ = settled.gone;
         if (path_.isEmpty())
             return;
@@ -60,26 +67,62 @@ signals:
     void noticed(std::shared_ptr<modMain::FileNotice> notice, quint64 generation);
 
 private:
-    // The folder of the file's target, and the file while it exists (a
-    // replaced file drops out of the watch, and its successor is added).
+    // The folders of the file's name and of its target (a link's may lie
+    // elsewhere), the folder that holds the first (where it is renamed away),
+    // and the file while it exists (a replaced file drops out of the watch,
+    // and its successor is added).
     void follow()
     {
         QString target;
         std::optional<files::FileState> state;
         if (!files::resolve(path_, target, state))
             target = path_;
-        const QString folder = QFileInfo(target).absolutePath();
-        if (!system_->directories().contains(folder))
-            system_->addPath(folder);
+        const QString named = QFileInfo(path_).absolutePath();
+        for (const QString& folder : {named, QFileInfo(named).absolutePath(), QFileInfo(target).absolutePath()}) {
+            if (!system_->directories().contains(folder))
+                system_->addPath(folder);
+        }
         if (state && !system_->files().contains(target))
             system_->addPath(target);
     }
 
-    void settle() { settle_->start(kSettleMs); }
+    void settle()
+    {
+        settle_->start(kSettleMs);
+        if (!deadline_->isActive())
+            deadline_->start(kDeadlineMs);
+    }
+
+    // What the file's name leads to, as a folder event finds it.
+    struct Named {
+        bool resolves = false;
+        QString target;
+        std::optional<files::FileState> state;
+
+        bool operator==(const Named& other) const
+        {
+            return resolves == other.resolves && target == other.target &&
+                   state.has_value() == other.state.has_value() && (!state || files::sameState(*state, *other.state));
+        }
+    };
+
+    // Another file of the folder moving puts off no look: only an event that
+    // finds the file's name leading elsewhere, or the file changed, does.
+    void folderChanged()
+    {
+        Named named;
+        named.resolves = files::resolve(path_, named.target, named.state);
+        if (named_ && *named_ == named)
+            return;
+        named_ = std::move(named);
+        settle();
+    }
 
     // A look that runs out of memory is taken again a little later, from the start.
     void look()
     {
+        settle_->stop();
+        deadline_->stop();
         try {
             check();
         } catch (const std::bad_alloc&) {
@@ -104,14 +147,21 @@ private:
             return;
         }
         goneTold_ = false;
-        if (seen_ && files::sameState(*seen_, *state))
+        // Anything but a regular file in the file's place is told once, as the reader refuses it, unread.
+        if (state->kind != files::Kind::Regular) {
+            if (std::exchange(toldOther_, target) != target)
+                tell(FileNotice::Kind::Changed, 0, read_ ? read_(path_) : readDocument(path_));
+            return;
+        }
+        toldOther_.clear();
+        // Size and times are trusted only where a coarse clock would have told a later write.
+        if (seen_ && files::sameState(*seen_, *state) && !files::writtenLately(*state))
             return;
         const bool firstLook = !seen_;
         seen_ = state;
         // The first look follows the file's reading or writing by moments: the
-        // same file, size and time will do, without reading it whole.
-        if (firstLook && files::sameName(target, record_.target) &&
-            files::stampOf(*state, record_.stamp.contentHash) == record_.stamp)
+        // file surely as recorded will do, without reading it.
+        if (firstLook && files::sameName(target, record_.target) && files::surelyAsStamped(*state, record_.stamp))
             return;
         const std::optional<std::uint64_t> hash = files::contentHashOf(target);
         if (!hash || (files::sameName(target, record_.target) && *hash == record_.stamp.contentHash) || hash == told_)
@@ -129,11 +179,14 @@ private:
     const FileWatch::Read read_;
     QFileSystemWatcher* system_ = nullptr;
     QTimer* settle_ = nullptr;
+    QTimer* deadline_ = nullptr;
     QString path_;
     files::FileRecord record_;
     quint64 generation_ = 0;
     std::optional<files::FileState> seen_;  // the file as last looked at
+    std::optional<Named> named_;            // what the last folder event found
     std::optional<std::uint64_t> told_;     // the hash of the bytes last told
+    QString toldOther_;                     // the target last told as no regular file
     bool goneTold_ = false;
 };
 

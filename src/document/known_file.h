@@ -18,6 +18,7 @@ struct MergeBase {
 // written or merged with, and the base of a merge with its next state (none:
 // the bytes the document was read from, its first slots).
 struct KnownFile {
+    QString name;  // the name it was read or written by
     files::FileRecord record;
     std::shared_ptr<const MergeBase> base;
 

@@ -1,13 +1,19 @@
 #include "files/file_record.h"
 
 #include "files/content_hash.h"
+#include "files/file_reading.h"
 #include "files/open_file.h"
 
 namespace files {
 
 FileStamp stampOf(const FileState& state, std::uint64_t contentHash)
 {
-    return {state.volume, state.index, state.size, state.modifiedNs, contentHash};
+    return {state.volume, state.index, state.size, state.modifiedNs, state.changedNs, contentHash};
+}
+
+bool surelyAsStamped(const FileState& state, const FileStamp& stamp)
+{
+    return state.kind == Kind::Regular && stampOf(state, stamp.contentHash) == stamp && !writtenLately(state);
 }
 
 std::optional<std::uint64_t> contentHashOf(const QString& target)
@@ -33,7 +39,8 @@ OnDisk compareWithDisk(const FileRecord& record, const QString& path)
         return recordedName ? OnDisk::AsRecorded : OnDisk::Elsewhere;  // gone: simply written again
     if (state->volume != record.stamp.volume || state->index != record.stamp.index)
         return recordedName ? OnDisk::Changed : OnDisk::Elsewhere;
-    if (stampOf(*state, record.stamp.contentHash) != record.stamp)
+    // A change of owner, mode or attributes alone changes no byte; the bytes decide.
+    if (state->size != record.stamp.size || state->modifiedNs != record.stamp.modifiedNs)
         return OnDisk::Changed;
     return contentHashOf(target) == record.stamp.contentHash ? OnDisk::AsRecorded : OnDisk::Changed;
 }

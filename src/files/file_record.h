@@ -12,18 +12,27 @@
 namespace files {
 
 // Which file it was (volume and index: the device and inode on Linux), its
-// size and modification time, and a hash of its bytes.
+// size, modification time and time of its last change of any kind, and a
+// hash of its bytes.
 struct FileStamp {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
     std::uint64_t contentHash = 0;
 
     bool operator==(const FileStamp&) const = default;
 };
 
 FileStamp stampOf(const FileState& state, std::uint64_t contentHash);
+
+// Whether the file, as the system describes it now, is surely the one
+// stamped, without a look at its bytes: the same file, size and times, the
+// time of its last change of any kind included (which no program can put
+// back), and written long enough ago that a coarse clock would have told a
+// later write.
+bool surelyAsStamped(const FileState& state, const FileStamp& stamp);
 
 // The file a window last read or wrote: the name its content lives under
 // (links followed) and the file as it was then.

@@ -10,8 +10,8 @@ namespace files {
 namespace {
 
 // How a save writes the content: into a new file put in place of none or of
-// the old one, over the file itself, or into a device as it is.
-enum class Way { NewFile, Replacing, InPlace, Device };
+// the old one, or over the file itself.
+enum class Way { NewFile, Replacing, InPlace };
 
 SaveResult failure(int error)
 {
@@ -46,23 +46,27 @@ bool copyOver(const OpenFile& from, const OpenFile& to, std::int64_t& end)
 
 // Writes the content over the file itself, keeping the file and all it has:
 // its old content is copied beside it first, and removed once the new content
-// is on disk; should the writing fail, the old content is put back.
+// is on disk; should the writing fail, the old content is put back. The copy
+// takes the name that marks an unfinished save only once it is whole, so
+// that a save cut short is found, and what the file held before it, offered back.
 SaveResult writeInPlace(const QString& target, const ContentSource& content)
 {
     const SystemCalls& calls = systemCalls();
     OpenFile file(calls.openInPlace(nativeName(target)));
     if (!file.isOpen())
         return failure(lastError());
-    TemporaryFile copy(target, TemporaryFile::Holds::OldContent, TemporaryFile::Access::OwnerOnly);
+    TemporaryFile copy(target, TemporaryFile::Holds::NewContent, TemporaryFile::Access::OwnerOnly);
     std::int64_t end = 0;
-    if (!copy.isOpen() || !copyOver(file, copy.file(), end) || !calls.flush(copy.file().get()))
+    if (!copy.isOpen() || !copyOver(file, copy.file(), end) || !calls.flush(copy.file().get()) || !copy.close() ||
+        !copy.rename(TemporaryFile::Holds::OldContent))
         return failure(lastError());
 
     ContentHash hash;
     if (!writeContent(file, content, hash, end) || !calls.truncate(file.get(), end) || !calls.flush(file.get())) {
         // The old content goes back; where even that fails, its copy stays beside the file.
         const int error = lastError();
-        if (!copyOver(copy.file(), file, end) || !calls.truncate(file.get(), end) || !calls.flush(file.get()))
+        const OpenFile old(calls.openForReading(nativeName(copy.name())));
+        if (!old.isOpen() || !copyOver(old, file, end) || !calls.truncate(file.get(), end) || !calls.flush(file.get()))
             copy.keep();
         return failure(error ? error : ioError());
     }
@@ -70,17 +74,6 @@ SaveResult writeInPlace(const QString& target, const ContentSource& content)
     if (!stateOf(file.get(), written) || !file.close())
         return failure(lastError());
     return {true, {target, stampOf(written, hash.value())}, {}};
-}
-
-// A device is written as it is: there is no file to replace.
-SaveResult writeDevice(const QString& target, const ContentSource& content)
-{
-    OpenFile file(systemCalls().openInPlace(nativeName(target)));
-    ContentHash hash;
-    std::int64_t end = 0;
-    if (!file.isOpen() || !writeContent(file, content, hash, end) || !file.close())
-        return failure(lastError());
-    return {true, {}, {}};
 }
 
 // Writes the content into the temporary file and puts it in the target's place.
@@ -110,14 +103,13 @@ SaveResult replaceFile(const QString& path, const ContentSource& content)
     if (!resolve(path, target, state))
         return failure(lastError());
     if (state) {
-        if (state->kind != Kind::Regular && (state->kind != Kind::Device || !writesDevices()))
+        // Bytes that went to a device would be gone: only regular files are written, as only they are read.
+        if (state->kind != Kind::Regular)
             return {false, {}, notRegularReason(state->kind)};
         if (state->readOnly)
             return {false, {}, readOnlyReason()};
         if (!mayWrite(target))
             return failure(lastError());
-        if (state->kind == Kind::Device)
-            return writeDevice(target, content);
         removeLeftoversOf(target);
     }
 
@@ -136,8 +128,24 @@ SaveResult replaceFile(const QString& path, const ContentSource& content)
                                                                                                  : Way::InPlace;
     }
     if (way == Way::InPlace)
-        return writeInPlace(target, content);
-    return writeReplacing(target, temporary, way, content);
+        temporary.discard();
+    SaveResult saved = way == Way::InPlace ? writeInPlace(target, content)
+                                           : writeReplacing(target, temporary, way, content);
+    // The file whole, what an earlier save cut short left of it goes.
+    if (saved.saved)
+        removeUnfinishedSavesOf(target);
+    return saved;
+}
+
+SaveResult restoreUnfinishedSave(const QString& path)
+{
+    const std::optional<QString> copy = unfinishedSaveOf(path);
+    if (!copy)
+        return failure(notFoundError());
+    return replaceFile(path, [&](const ByteSink& sink) {
+        const OpenFile old(systemCalls().openForReading(nativeName(*copy)));
+        return old.isOpen() && old.readThrough(sink);
+    });
 }
 
 }  // namespace files

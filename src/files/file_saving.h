@@ -28,12 +28,17 @@ struct SaveResult {
 // file behind. A link's target gets the content. On Linux the replaced file
 // keeps its owner, group, mode bits, ACLs and extended attributes; where a new
 // file could not keep them, or the file has other hard links, it is written
-// in place instead, after a copy of its old content is kept beside it until
-// the new one is on disk. A file the user may not write (for root too: one
-// nobody may write, or marked read-only) is refused, as are a folder, a pipe
-// and a socket; a Linux device is written in place, a Windows device name is
-// refused. Temporary files of earlier saves of the same file that were cut
-// short (older than ten minutes) are removed.
+// in place instead, after a whole copy of its old content is kept beside it
+// until the new one is on disk (the mark of an unfinished save, should the
+// save be cut short: see unfinishedSaveOf). A file the user may not write
+// (for root too: one nobody may write, or marked read-only) is refused, as is
+// anything but a regular file: a folder, a pipe, a socket, a device. Once a
+// save is whole, the copies that earlier saves of the same file cut short left
+// are removed, and their temporary files older than ten minutes.
 SaveResult replaceFile(const QString& path, const ContentSource& content);
+
+// Puts back, as a save does, the old content that an unfinished save of the
+// file `path` leads to left beside it (see unfinishedSaveOf); the copy then goes.
+SaveResult restoreUnfinishedSave(const QString& path);
 
 }  // namespace files

@@ -73,7 +73,8 @@ struct SystemCalls {
     bool (*flush)(Handle file);
     bool (*truncate)(Handle file, std::int64_t size);
     // Puts the written temporary file in the target's place (over the target
-    // when `replacing`), the target's folder entry on disk too.
+    // when `replacing`; otherwise a file there is left, and the error is that
+    // it exists), the target's folder entry on disk too.
     bool (*putInPlace)(const NativeName& temporary, const NativeName& target, bool replacing);
     bool (*close)(Handle file);
 #ifndef _WIN32
@@ -98,8 +99,6 @@ bool stateOf(Handle file, FileState& state);
 bool sameName(const QString& a, const QString& b);
 // Whether the user may write the existing file (the error left when not).
 bool mayWrite(const QString& target);
-// Whether a device named as a file is written as it is (Linux), or refused (Windows).
-bool writesDevices();
 // Gives the new file `copy` what the file it replaces has that a new file
 // would not: on POSIX its owner, group, mode and extended attributes (ACLs
 // included); on Windows nothing, for putInPlace keeps them. False when it

@@ -32,8 +32,12 @@ public:
     bool close() { return file_.close(); }
     // Puts it, closed, in the target's place; from then on it is the target.
     bool commit(Placing placing);
+    // Gives it, closed, the name of a temporary file of another kind.
+    bool rename(Holds holds);
     // Leaves it where it is: it holds the only copy left of what it holds.
     void keep() { done_ = true; }
+    // Removes it now.
+    void discard();
 
 private:
     QString target_;

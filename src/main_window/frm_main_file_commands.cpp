@@ -18,11 +18,28 @@
 
 bool frmMain::AbrirFS9(const QString& path)
 {
+    using Kind = modMain::DocumentFile::ReadOutcome::Kind;
     // While another program finishes writing the file, the window goes on drawing itself.
-    const modMain::DocumentFile::ReadOutcome read = file_.open(
-        path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    if (!read.read) {
-        showFileFailure(this, QStringLiteral("abrir"), path, read.error);
+    const auto read = [&] {
+        return file_.open(path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    };
+    modMain::DocumentFile::ReadOutcome outcome = read();
+    if (outcome.kind == Kind::UnfinishedSave) {
+        // The file may be torn: what it held before the save is offered back.
+        const bool restore = askYesNo(this, QStringLiteral("Gravação interrompida"),
+                                      QStringLiteral("Uma gravação anterior deste arquivo não terminou. Restaurar o "
+                                                     "conteúdo que ele tinha antes?"),
+                                      true, QDir::toNativeSeparators(path));
+        const QString error = file_.settleUnfinishedSave(path, restore ? modMain::DocumentFile::Unfinished::Restore
+                                                                       : modMain::DocumentFile::Unfinished::Keep);
+        if (!error.isEmpty()) {
+            showFileFailure(this, QStringLiteral("restaurar"), path, error);
+            return false;
+        }
+        outcome = read();
+    }
+    if (outcome.kind != Kind::Read) {
+        showFileFailure(this, QStringLiteral("abrir"), path, outcome.error);
         return false;
     }
     menSalvar->setEnabled(true);

@@ -3,6 +3,7 @@
 // the question to ask and the file on disk.
 #include "document/document_file.h"
 #include "document/writer.h"
+#include "files/temporary_file.h"
 
 #include "test_files.h"
 
@@ -14,6 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace modMain {
 namespace {
@@ -61,7 +66,7 @@ struct Owner {
     Asked open(const QByteArray& text = kRead)
     {
         writeFile(path, text);
-        return file.open(path).read ? Asked::Nothing : Asked::Refused;
+        return file.open(path).kind == DocumentFile::ReadOutcome::Kind::Read ? Asked::Nothing : Asked::Refused;
     }
     // The pilot sets x.
     void edit() { EXPECT_EQ(editor.setValue({1, 1}, "meu"), EditOutcome::Done); }
@@ -235,6 +240,86 @@ TEST(DocumentFile, ANoticeComesOnceAndOpeningAnotherFileDropsIt)
     EXPECT_FALSE(owner.file.hasNotice());
     EXPECT_FALSE(owner.file.history().canUndo());  // another file, another history
 }
+
+TEST(DocumentFile, AFileASaveWasCutShortInIsOfferedBackBeforeItIsRead)
+{
+    for (const auto settle : {DocumentFile::Unfinished::Restore, DocumentFile::Unfinished::Keep}) {
+        Owner owner;
+        writeFile(owner.path, "[a]\r\nx=rasgado\r\n");
+        // What a save cut short left beside it: the file's whole content before it.
+        files::TemporaryFile copy(owner.path, files::TemporaryFile::Holds::OldContent,
+                                  files::TemporaryFile::Access::OwnerOnly);
+        copy.keep();
+        copy.close();
+        writeFile(copy.name(), kRead);
+        EXPECT_EQ(owner.file.open(owner.path).kind, DocumentFile::ReadOutcome::Kind::UnfinishedSave);
+        EXPECT_TRUE(owner.file.path().isEmpty());  // nothing read
+        EXPECT_EQ(owner.file.settleUnfinishedSave(owner.path, settle), QString());
+        EXPECT_EQ(owner.file.open(owner.path).kind, DocumentFile::ReadOutcome::Kind::Read);
+        EXPECT_EQ(owner.document(),
+                  settle == DocumentFile::Unfinished::Restore ? kRead.toStdString() : "[a]\r\nx=rasgado\r\n");
+        EXPECT_FALSE(QFile::exists(copy.name()));
+    }
+}
+
+#ifndef _WIN32
+TEST(DocumentFile, WritesOnlyTheFileThatWasReadAndOnlyRegularFiles)
+{
+    using Kind = DocumentFile::WriteOutcome::Kind;
+    const QString pipeReason = QStringLiteral("É um pipe (FIFO), não um arquivo comum.");
+    const QString deviceReason = QStringLiteral("É um dispositivo, não um arquivo comum.");
+    // The open file is `fs9.cfg`, a link to `perfil_a.cfg`; `outro.cfg` another name a write may go to.
+    const struct {
+        const char* name;
+        std::function<void(Owner&)> change;  // what another program did
+        std::function<DocumentFile::WriteOutcome(Owner&, Check)> write;
+        Kind asked;      // the first write, asking
+        Kind answered;   // the write again, once told to write over it
+        QString reason;  // why the write again failed
+    } rows[] = {
+        // clang-format off
+        {"Salvar, the link repointed to another file",
+         [](Owner& o) { QFile::remove(o.path), QFile::link("perfil_b.cfg", o.path); },
+         [](Owner& o, Check c) { return o.file.save(c); }, Kind::ChangedOutside, Kind::Written, {}},
+        {"Salvar, a link to a device in the file's place",
+         [](Owner& o) { QFile::remove(o.path), QFile::link("/dev/null", o.path); },
+         [](Owner& o, Check c) { return o.file.save(c); }, Kind::ChangedOutside, Kind::Failed, deviceReason},
+        {"Salvar, a pipe in the file's place",
+         [](Owner& o) { QFile::remove(o.path), ::mkfifo(QFile::encodeName(o.path).constData(), 0644); },
+         [](Owner& o, Check c) { return o.file.save(c); }, Kind::ChangedOutside, Kind::Failed, pipeReason},
+        {"Salvar Como to a link to a device",
+         [](Owner& o) { QFile::link("/dev/null", o.other); },
+         [](Owner& o, Check c) { return o.file.saveAs(o.other, c); }, Kind::Failed, Kind::Failed, deviceReason},
+        {"Fazer backup to a pipe",
+         [](Owner& o) { ::mkfifo(QFile::encodeName(o.other).constData(), 0644); },
+         [](Owner& o, Check c) { return o.file.backup(o.other, c); }, Kind::Failed, Kind::Failed, pipeReason},
+        {"Fazer backup to the device itself",
+         [](Owner&) {},
+         [](Owner& o, Check c) { return o.file.backup("/dev/null", c); }, Kind::Failed, Kind::Failed, deviceReason},
+        // clang-format on
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Owner owner;
+        owner.file.setWatching(DocumentFile::Watching::Off);
+        const QString profileA = owner.folder.filePath("perfil_a.cfg");
+        const QString profileB = owner.folder.filePath("perfil_b.cfg");
+        writeFile(profileA, kRead);
+        writeFile(profileB, "[b]\r\n");
+        ASSERT_TRUE(QFile::link("perfil_a.cfg", owner.path));
+        ASSERT_EQ(owner.file.open(owner.path).kind, DocumentFile::ReadOutcome::Kind::Read);
+        owner.edit();
+        row.change(owner);
+        EXPECT_EQ(row.write(owner, Check::AskIfChanged).kind, row.asked);
+        EXPECT_EQ(contentOf(profileB), "[b]\r\n");
+        const DocumentFile::WriteOutcome again = row.write(owner, Check::Overwrite);
+        EXPECT_EQ(again.kind, row.answered);
+        EXPECT_EQ(again.error, row.reason);
+        EXPECT_EQ(contentOf(profileA), kRead);
+        EXPECT_EQ(owner.file.isSaved(), again.kind == Kind::Written);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace modMain

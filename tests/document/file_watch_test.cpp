@@ -6,6 +6,7 @@
 #include "test_files.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <functional>
 #include <new>
+#include <thread>
 #include <vector>
 
 #ifndef _WIN32
@@ -169,6 +171,121 @@ TEST_F(WatchTest, TellsOfAChangeThatKeepsTheFileItsSizeOrItsTime)
         ASSERT_EQ(told.size(), 1u);
         EXPECT_EQ(told[0].bytes, "[b]\r\nx=1\r\n");
     }
+}
+
+#ifndef _WIN32
+TEST_F(WatchTest, IsNeverStarvedByOtherFilesOfTheFolderChangingBesideIt)
+{
+    watchFile("[a]\r\n");
+    wait(300);
+    // Another program saving a file of its own by rename, every 50 ms, all along.
+    std::atomic<bool> churning = true;
+    std::thread churn([&] {
+        for (int n = 0; churning; ++n) {
+            writeFile(folder.filePath("outro.tmp"), QByteArray::number(n));
+            QFile::remove(folder.filePath("outro.cfg"));
+            QFile::rename(folder.filePath("outro.tmp"), folder.filePath("outro.cfg"));
+            QThread::msleep(50);
+        }
+    });
+    wait(300);
+    writeFile(path, "[a]\r\nx=1\r\n");
+    const qint64 writtenMs = clock.elapsed();
+    waitForTold(1, 2000);
+    churning = false;
+    churn.join();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_LT(told[0].atMs - writtenMs, 1000);
+}
+
+TEST_F(WatchTest, TellsOfTheFolderRenamedAway)
+{
+    ASSERT_TRUE(QDir(folder.path()).mkdir("FS9"));
+    const QString inFolder = folder.filePath("FS9/fs9.cfg");
+    writeFile(inFolder, "[a]\r\n");
+    watch.watch(inFolder, files::readRegularFile(inFolder, kLimit).record);
+    wait(300);
+    ASSERT_TRUE(QDir(folder.path()).rename("FS9", "FS9.antigo"));
+    waitForTold(1);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].kind, FileNotice::Kind::Gone);
+}
+
+TEST_F(WatchTest, TellsOnceOfANameThatNowLeadsElsewhere)
+{
+    writeFile(folder.filePath("perfil_a.cfg"), "[a]\r\n");
+    writeFile(folder.filePath("perfil_b.cfg"), "[a]\r\n");
+    ASSERT_TRUE(QFile::link("perfil_a.cfg", path));
+    watch.watch(path, files::readRegularFile(path, kLimit).record);
+    wait(300);
+    // Another file of the same bytes is another file.
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link("perfil_b.cfg", path));
+    waitForTold(1);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].bytes, "[a]\r\n");
+    // A device: told once, unread (the reader refuses it), whatever else happens.
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link("/dev/zero", path));
+    waitForTold(2);
+    writeFile(folder.filePath("perfil_a.cfg"), "[a]\r\nx=1\r\n");
+    wait(600);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1].kind, FileNotice::Kind::Changed);
+    EXPECT_EQ(told[1].bytes, "");
+}
+#endif
+
+TEST_F(WatchTest, ANewWatchTrustsNoSizeAndTimeThatWerePutBack)
+{
+    watchFile("[a]\r\nx=1\r\n");
+    const files::FileRecord record = files::readRegularFile(path, kLimit).record;
+    wait(300);
+    // While a dialog is open the watch starts anew on the record from before it;
+    // meanwhile the file was rewritten at the same size, its time put back.
+    watch.watch({}, {});
+    writeFile(path, "[b]\r\nx=1\r\n");
+    test_files::setModifiedNs(path, record.stamp.modifiedNs);
+    wait(300);
+    watch.watch(path, record);
+    waitForTold(1);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].bytes, "[b]\r\nx=1\r\n");
+}
+
+// Counts the reads of the whole document.
+std::atomic<int> g_documentReads = 0;
+ReadResult countedRead(const QString& path)
+{
+    ++g_documentReads;
+    return readDocument(path);
+}
+
+class CountedWatchTest : public WatchTest {
+protected:
+    CountedWatchTest()
+        : WatchTest(countedRead)
+    {
+        g_documentReads = 0;
+    }
+};
+
+TEST_F(CountedWatchTest, AChangeOfMetadataAloneNeitherTellsNorReadsTheDocument)
+{
+    watchFile("[a]\r\nx=1\r\n");
+    wait(300);
+    writeFile(path, "[a]\r\nx=2\r\n");
+    waitForTold(1);
+    ASSERT_EQ(told.size(), 1u);
+    // Told, not acted on (Manter as minhas): its mode, its time, an attribute.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    wait(300);
+    test_files::setModifiedNs(path, files::nowNs() - 5'000'000'000);
+    wait(300);
+    test_files::giveSomethingToKeep(path);
+    wait(600);
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(g_documentReads, 1);
 }
 
 // A read that runs out of memory the first time.

@@ -79,5 +79,38 @@ TEST(FileRecord, NoticesEveryChangeAnotherProgramMakesToTheRecordedFile)
     EXPECT_EQ(compareWithDisk(FileRecord(), file), OnDisk::Elsewhere);
 }
 
+TEST(FileRecord, SizeAndTimesAloneAreTrustedOnlyWhenAClockWouldHaveToldALaterWrite)
+{
+    const std::int64_t now = nowNs();
+    constexpr std::int64_t kSecond = 1'000'000'000;
+    FileState stamped;
+    stamped.volume = 1;
+    stamped.index = 2;
+    stamped.size = 10;
+    stamped.modifiedNs = now - 10 * kSecond;
+    stamped.changedNs = stamped.modifiedNs;
+    const FileStamp stamp = stampOf(stamped, 42);
+    const struct {
+        const char* name;
+        std::function<void(FileState&)> change;
+        bool stampedAsChanged;  // the stamp taken of the file as changed
+        bool sure;
+    } cases[] = {
+        {"as stamped, written long ago", [](FileState&) {}, false, true},
+        {"stamped as it is, but written within a coarse clock's tick",
+         [&](FileState& s) { s.modifiedNs = s.changedNs = now - kSecond / 2; }, true, false},
+        {"its time put back, the change time moved", [&](FileState& s) { s.changedNs = now; }, false, false},
+        {"another file", [](FileState& s) { ++s.index; }, false, false},
+        {"another size", [](FileState& s) { ++s.size; }, false, false},
+        {"no regular file", [](FileState& s) { s.kind = Kind::Pipe; }, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FileState state = stamped;
+        c.change(state);
+        EXPECT_EQ(surelyAsStamped(state, c.stampedAsChanged ? stampOf(state, 42) : stamp), c.sure);
+    }
+}
+
 }  // namespace
 }  // namespace files

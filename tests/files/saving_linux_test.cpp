@@ -4,6 +4,7 @@
 #include "files/file_reasons.h"
 #include "files/file_record.h"
 #include "files/file_saving.h"
+#include "files/leftovers.h"
 
 #include "files_support.h"
 #include "socket_file.h"
@@ -14,10 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <tuple>
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 
 namespace files {
@@ -64,7 +67,7 @@ TEST(SafeSaveOnLinux, PutsANewFileInPlaceFollowsLinksAndGivesANewFileWhatTheUmas
     EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "link.cfg", "novo.cfg"}));
 }
 
-TEST(SafeSaveOnLinux, RefusesLinkLoopsPipesAndSocketsAndWritesADeviceAsItIs)
+TEST(SafeSaveOnLinux, RefusesLinkLoopsPipesSocketsAndDevices)
 {
     QTemporaryDir folder;
     const QString loop = folder.filePath("laco.cfg");
@@ -82,7 +85,7 @@ TEST(SafeSaveOnLinux, RefusesLinkLoopsPipesAndSocketsAndWritesADeviceAsItIs)
         {fifo, "É um pipe (FIFO), não um arquivo comum."},
         {socket, "É um socket, não um arquivo comum."},
         {folder.filePath(QString(256, u'n')), systemReason(ENAMETOOLONG)},
-        {"/dev/full", systemReason(ENOSPC)},  // a device is written in place
+        {"/dev/full", "É um dispositivo, não um arquivo comum."},  // the bytes would be gone
     };
     for (const auto& c : cases) {
         const SaveResult result = saveText(c.target, "[g]\r\n");
@@ -200,6 +203,66 @@ TEST(SafeSaveOnLinux, KeepsOwnerGroupModeAclsAndAttributesAndRefusesWhatTheUserM
     EXPECT_TRUE(saveText(target, "[g]\r\n").saved);
     EXPECT_EQ(contentOf(otherName), "[g]\r\n");
     EXPECT_EQ(statOf(target).st_nlink, 2u);
+    EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
+}
+
+// The pieces written into the file itself before the program is killed.
+int g_piecesBeforeKill = 0;
+
+TEST(SafeSaveOnLinux, ASaveKilledWhileWritingInPlaceLeavesTheOldContentToPutBack)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    const QString otherName = folder.filePath("outro-nome.cfg");  // a second name: written in place
+    const std::string old = "[antigo]\r\n" + std::string(300 * 1024, 'a') + "\r\n";
+    const std::string next = "[novo]\r\n" + std::string(300 * 1024, 'b') + "\r\n";
+    for (const int pieces : {1, 3}) {
+        SCOPED_TRACE(pieces);
+        writeFile(target, QByteArray::fromStdString(old));
+        QFile::remove(otherName);
+        ASSERT_TRUE(test_files::hardLink(target, otherName));
+        // A save killed (SIGKILL: nothing cleans up) once it has written some pieces over the file.
+        g_piecesBeforeKill = pieces;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            static SystemCalls system;
+            system = systemCalls();
+            systemCalls().write = [](Handle file, const char* bytes, std::size_t size, std::int64_t offset) {
+                FileState state;
+                if (stateOf(file, state) && state.links == 2 && g_piecesBeforeKill-- == 0)
+                    ::kill(::getpid(), SIGKILL);
+                return system.write(file, bytes, size, offset);
+            };
+            saveText(target, next);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_TRUE(contentOf(target).toStdString() != old);  // torn; megabytes: not printed
+        const std::optional<QString> copy = unfinishedSaveOf(target);
+        ASSERT_TRUE(copy);
+        EXPECT_TRUE(contentOf(*copy).toStdString() == old);
+        const SaveResult restored = restoreUnfinishedSave(target);
+        ASSERT_TRUE(restored.saved) << restored.error.toStdString();
+        EXPECT_TRUE(contentOf(target).toStdString() == old);
+        EXPECT_TRUE(contentOf(otherName).toStdString() == old);
+        EXPECT_FALSE(unfinishedSaveOf(target));
+        EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
+    }
+}
+
+TEST(SafeSaveOnLinux, NoCopyOfOldContentOutlivesTheSavesThatCompleted)
+{
+    QTemporaryDir folder;
+    const QString target = folder.filePath("fs9.cfg");
+    writeFile(target, "antigo");
+    ASSERT_TRUE(test_files::hardLink(target, folder.filePath("outro-nome.cfg")));
+    // A copy that a save cut short left, and many saves in place after it.
+    TemporaryFile left(target, TemporaryFile::Holds::OldContent, TemporaryFile::Access::OwnerOnly);
+    left.keep();
+    for (int save = 0; save < 20; ++save)
+        ASSERT_TRUE(saveText(target, "[g]\r\nx=" + std::to_string(save) + "\r\n").saved);
     EXPECT_EQ(entriesOf(folder.path()), (QStringList{"fs9.cfg", "outro-nome.cfg"}));
 }
 

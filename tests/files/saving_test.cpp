@@ -148,7 +148,7 @@ TEST(SafeSave, EveryFailingStepLeavesTheFileAsItWasAndSaysWhy)
     }
 }
 
-TEST(SafeSave, RemovesTheTemporaryFilesOfEarlierSavesOfTheFileCutShort)
+TEST(SafeSave, RemovesWhatEarlierSavesOfTheFileCutShortLeft)
 {
     QTemporaryDir folder;
     const QString target = folder.filePath("fs9.cfg");
@@ -172,7 +172,7 @@ TEST(SafeSave, RemovesTheTemporaryFilesOfEarlierSavesOfTheFileCutShort)
         {prefix + "AAAAAA", 11, false},
         {prefix + "BBBBBB", 9, true},            // a save that may still be going on
         {".planora-00000000-CCCCCC", 60, true},  // another file's
-        {prefix + "copia-DDDDDD", 60, true},     // the old content of a file written in place
+        {prefix + "copia-DDDDDD", 60, false},    // what a save cut short left: the file is whole again
     };
     for (const auto& f : files) {
         writeFile(folder.filePath(f.name), "x");

@@ -1,6 +1,7 @@
 #include "window_fixture.h"
 
 #include "files/file_reasons.h"
+#include "files/temporary_file.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -217,3 +218,25 @@ TEST_F(TrustTest, RunningOutOfMemoryInACommandIsToldAndChangesNothing)
     EXPECT_EQ(contentOf(file), onDisk);
 }
 #endif
+
+TEST_F(TrustTest, AFileASaveWasCutShortInIsNeverReadSilently)
+{
+    for (const auto answer : {QMessageBox::Yes, QMessageBox::No}) {
+        SCOPED_TRACE(answer);
+        const QString file = path("fs9.cfg");
+        writeFile(file, "[um]\r\nx=rasg");
+        // What the save cut short left beside it: the content the file had before.
+        files::TemporaryFile copy(file, files::TemporaryFile::Holds::OldContent,
+                                  files::TemporaryFile::Access::OwnerOnly);
+        copy.keep();
+        copy.close();
+        writeFile(copy.name(), kFile);
+        SeenMessage question;
+        ModalScript().then(pressInMessageBox(question, answer)).run([&] { EXPECT_TRUE(window->AbrirFS9(file)); });
+        expectMessage(question, QMessageBox::Question, "Gravação interrompida",
+                      "Uma gravação anterior deste arquivo não terminou. Restaurar o conteúdo que ele tinha antes?");
+        EXPECT_EQ(saved(), answer == QMessageBox::Yes ? kFile.toStdString() : "[um]\r\nx=rasg\r\n");
+        EXPECT_EQ(contentOf(file), answer == QMessageBox::Yes ? kFile : QByteArray("[um]\r\nx=rasg"));
+        EXPECT_EQ(test_files::entriesOf(folder.path()).filter(".planora-"), QStringList());
+    }
+}

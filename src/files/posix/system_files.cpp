@@ -121,8 +121,14 @@ SystemCalls& systemCalls()
         },
         [](Handle file) { return ::fsync(fd(file)) == 0; },
         [](Handle file, std::int64_t size) { return ::ftruncate(fd(file), static_cast<off_t>(size)) == 0; },
-        [](const NativeName& temporary, const NativeName& target, bool) {
-            if (::rename(temporary.c_str(), target.c_str()) != 0)
+        [](const NativeName& temporary, const NativeName& target, bool replacing) {
+            // Where nothing is to be replaced, nothing is: a file that came meanwhile stays.
+            const bool moved = replacing ? ::rename(temporary.c_str(), target.c_str()) == 0
+                                         : ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(),
+                                                       RENAME_NOREPLACE) == 0 ||
+                                               (errno == EINVAL && ::link(temporary.c_str(), target.c_str()) == 0 &&
+                                                ::unlink(temporary.c_str()) == 0);
+            if (!moved)
                 return false;
             // The new name itself reaches the disk with its folder.
             const std::size_t slash = target.rfind('/');
@@ -193,11 +199,6 @@ bool mayWrite(const QString& target)
 {
     // Only who may write the file replaces it, whoever may write its folder.
     return ::access(QFile::encodeName(target).constData(), W_OK) == 0;
-}
-
-bool writesDevices()
-{
-    return true;
 }
 
 bool keepWhatItHas(Handle original, const FileState&, Handle copy)

@@ -124,8 +124,8 @@ SystemCalls& systemCalls()
             if (replacing)
                 return ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                                     nullptr, nullptr) != 0;
-            return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-                   0;
+            // Where nothing is to be replaced, nothing is: a file that came meanwhile stays.
+            return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
         },
         [](Handle file) { return CloseHandle(handleOf(file)) != 0; },
     };
@@ -220,11 +220,6 @@ bool mayWrite(const QString& target)
         return false;
     CloseHandle(file);
     return true;
-}
-
-bool writesDevices()
-{
-    return false;  // a device's name would be taken for a file's
 }
 
 bool keepWhatItHas(Handle, const FileState&, Handle)
