@@ -77,7 +77,7 @@ package: deps
 windows: PACKAGES = $(WINDOWS_PACKAGES)
 windows: deps
 	packaging/windows/qt_for_windows.sh $(QT_WINDOWS_CACHE) "$(QT_WINDOWS_PREBUILT)"
-	mkdir -p $(WINDOWS_DIR)/xxhash && cp /usr/include/xxhash.h $(WINDOWS_DIR)/xxhash/
+	mkdir -p $(WINDOWS_DIR)/xxhash && install -C -m 644 /usr/include/xxhash.h $(WINDOWS_DIR)/xxhash/
 	cmake -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
 	  -DPLANORA_WERROR=ON \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DPLANORA_WINDOWS_QT=$(QT_WINDOWS_CACHE) \
@@ -100,6 +100,9 @@ windows-package: windows
 	makensis -V2 -DVERSION=$(VERSION) -DFILES=$(CURDIR)/$(WINDOWS_DIR)/files.nsh \
 	  -DOUTFILE=$(CURDIR)/$(WINDOWS_DIR)/Planora-$(VERSION)-setup.exe packaging/windows/planora.nsi
 	cd $(WINDOWS_DIR)/stage && rm -f ../Planora-$(VERSION)-windows.zip && zip -qr ../Planora-$(VERSION)-windows.zip Planora
+	@echo "Installer: $$(du -k $(WINDOWS_DIR)/Planora-$(VERSION)-setup.exe | cut -f1) KB," \
+	  "zip: $$(du -k $(WINDOWS_DIR)/Planora-$(VERSION)-windows.zip | cut -f1) KB," \
+	  "installed folder: $$(du -sk $(WINDOWS_DIR)/stage/Planora | cut -f1) KB"
 
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DPLANORA_WERROR=ON

@@ -28,9 +28,22 @@ set(PLANORA_TRANSLATION ${PLANORA_QT_TRANSLATIONS}/qtbase_pt_BR.qm)
 set(PLANORA_QT_CONF ${CMAKE_BINARY_DIR}/qt.conf)
 file(WRITE ${PLANORA_QT_CONF} "[Paths]\nPrefix = .\nTranslations = translations\n")
 
+# Each library lands in the build folder without its debug symbols, and is
+# installed from there: MinGW's runtime carries them (libstdc++ is some twelve
+# times its size with them).
+set(PLANORA_STRIPPED_RUNTIME)
+foreach(library ${PLANORA_RUNTIME_FILES} ${PLANORA_WINDOWS_QT}/bin/Qt6Test.dll)
+    get_filename_component(name ${library} NAME)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}
+        COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${CMAKE_BINARY_DIR}/${name} ${library}
+        DEPENDS ${library}
+        VERBATIM)
+    list(APPEND PLANORA_STRIPPED_RUNTIME ${CMAKE_BINARY_DIR}/${name})
+endforeach()
+list(FILTER PLANORA_STRIPPED_RUNTIME EXCLUDE REGEX "Qt6Test\\.dll$")
+
 add_custom_target(windows_runtime ALL
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PLANORA_RUNTIME_FILES}
-            ${PLANORA_WINDOWS_QT}/bin/Qt6Test.dll ${CMAKE_BINARY_DIR}
+    DEPENDS ${PLANORA_STRIPPED_RUNTIME} ${CMAKE_BINARY_DIR}/Qt6Test.dll
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/platforms ${CMAKE_BINARY_DIR}/styles
             ${CMAKE_BINARY_DIR}/translations
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PLANORA_PLATFORM_PLUGIN}
@@ -39,7 +52,7 @@ add_custom_target(windows_runtime ALL
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PLANORA_TRANSLATION} ${CMAKE_BINARY_DIR}/translations
     VERBATIM)
 
-install(FILES ${PLANORA_RUNTIME_FILES} ${PLANORA_QT_CONF} DESTINATION .)
+install(FILES ${PLANORA_STRIPPED_RUNTIME} ${PLANORA_QT_CONF} DESTINATION .)
 install(FILES ${PLANORA_PLATFORM_PLUGIN} DESTINATION platforms)
 install(FILES ${PLANORA_STYLE_PLUGIN} DESTINATION styles)
 install(FILES ${PLANORA_TRANSLATION} DESTINATION translations)

@@ -60,6 +60,34 @@ inline QStringList entriesOf(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
+// The lengths of the long paths the tests name files by: about the longest
+// a Windows call takes without a long-path prefix, and well beyond.
+inline constexpr int kLongPathLengths[] = {250, 262, 290, 307, 330};
+
+// A file in a chain of folders with accented names below `root`, made here,
+// whose absolute path is `length` characters long (as the system writes it:
+// "C:\Voos\Configurações do João\...\fs9.cfg" on Windows).
+inline QString longAccentedPath(const QString& root, int length)
+{
+    static const QString kNames[] = {QStringLiteral("Configurações do João"),
+                                     QStringLiteral("pasta de configurações número 1 do simulador"),
+                                     QStringLiteral("ações e opções à mão"), QStringLiteral("Pilotagem ÁÉÍÓÚ çãõ")};
+    const QString file = QStringLiteral("fs9.cfg");
+    QString folder = QDir(root).absolutePath();
+    for (std::size_t i = 0;; ++i) {
+        const qsizetype left = length - folder.size() - 1 - file.size();
+        const QString& name = kNames[i % std::size(kNames)];
+        if (left < name.size() + 3) {
+            if (left > 1)
+                folder += u'/' + QString(left - 1, QChar(u'ê'));
+            break;
+        }
+        folder += u'/' + name;
+    }
+    EXPECT_TRUE(QDir().mkpath(folder)) << folder.toStdString();
+    return folder + u'/' + file;
+}
+
 #ifdef _WIN32
 
 // Whether this is Wine rather than Windows itself: Wine's ntdll says its version.
@@ -108,15 +136,30 @@ inline bool hardLink(const QString& file, const QString& otherName)
     return CreateHardLinkW(wideName(otherName).c_str(), wideName(file).c_str(), nullptr);
 }
 
+// Opens the file for writing as most programs do, sharing it with readers,
+// and writes `bytes` over its start; whether the system let it.
+inline bool writeOver(const QString& path, const QByteArray& bytes)
+{
+    const HANDLE file = CreateFileW(wideName(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool done = WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr) &&
+                      written == DWORD(bytes.size());
+    return CloseHandle(file) && done;
+}
+
 // What a save must keep of the file that a new file would not have: on
 // Windows the system keeps it all (ReplaceFileW).
 inline void giveSomethingToKeep(const QString&)
 {
 }
 
-// Another program writing the file: it opens it for writing (sharing it with
-// readers, as most programs do), writes `first`, holds it `heldMs`, writes
-// `last` and closes it; a thread with a handle of its own stands for it.
+// Another program writing the file that keeps everyone else out while it
+// does: it opens it for writing, sharing it with nobody, writes `first`,
+// holds it `heldMs`, writes `last` and closes it; a thread with a handle of
+// its own stands for it.
 class WriterHolding {
 public:
     WriterHolding(const QString& path, const QByteArray& first, int heldMs, const QByteArray& last)
@@ -124,7 +167,7 @@ public:
         std::promise<void> ready;
         std::future<void> opened = ready.get_future();
         writer_ = std::thread([=, name = wideName(path), ready = std::move(ready)]() mutable {
-            const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+            const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
             ready.set_value();
             DWORD written = 0;
@@ -172,6 +215,16 @@ inline void setModifiedNs(const QString& path, std::int64_t ns)
 inline bool hardLink(const QString& file, const QString& otherName)
 {
     return ::link(nameOf(file).constData(), nameOf(otherName).constData()) == 0;
+}
+
+// Opens the file for writing and writes `bytes` over its start; whether the system let it.
+inline bool writeOver(const QString& path, const QByteArray& bytes)
+{
+    const int fd = ::open(nameOf(path).constData(), O_WRONLY);
+    if (fd < 0)
+        return false;
+    const bool done = ::pwrite(fd, bytes.constData(), std::size_t(bytes.size()), 0) == bytes.size();
+    return ::close(fd) == 0 && done;
 }
 
 // What a save must keep of the file that a new file would not have: an extended attribute.

@@ -55,8 +55,8 @@ protected:
     QString load(const QByteArray& text, const QString& name = QStringLiteral("fs9.cfg"))
     {
         const QString file = path(name);
-        // Written while the window watches nothing: on Windows its look at a
-        // file just changed keeps writers out while it lasts.
+        // Written while the window watches nothing, so that no look at the file
+        // loaded before tells of this one.
         owner.setWatching(modMain::DocumentFile::Watching::Off);
         gui_testing::writeFile(file, text);
         EXPECT_TRUE(window->AbrirFS9(file));

@@ -2,8 +2,10 @@
 ; Program Files, a Start-menu entry, an entry in "Aplicativos e recursos", and
 ; "Abrir com" for .cfg files without taking over their default program. /S
 ; installs (and uninstalls) silently; the uninstaller removes exactly what was
-; installed. Built by `make windows-package`, which defines VERSION, FILES
-; (the lists of the installed tree's files, by file_list.sh) and OUTFILE.
+; installed, every key it made included. The finish page starts Planora as
+; the pilot, not as the elevated installer. Built by `make windows-package`,
+; which defines VERSION, FILES (the lists of the installed tree's files, by
+; file_list.sh) and OUTFILE.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -16,6 +18,7 @@ SetCompressor /SOLID lzma
 !define PUBLISHER "Equipe Planora"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Planora"
 !define APPLICATION_KEY "Software\Classes\Applications\Planora.exe"
+!define CFG_KEY "Software\Classes\.cfg"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -36,10 +39,13 @@ VIAddVersionKey /LANG=1046 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}. Li
 !define MUI_UNICON "../../src/resources/planora.ico"
 !define MUI_ABORTWARNING
 
+!insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "../../LICENSE"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Planora.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Executar o ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunAsThePilot
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -55,6 +61,24 @@ Function .onInit
     SetRegView 64
     SetShellVarContext all
 FunctionEnd
+
+; The shell that is already running starts the program for the installer, as
+; the user who logged in: started by the installer itself, it would run
+; elevated, or as the administrator whose password UAC asked for.
+Function RunAsThePilot
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\Planora.exe"'
+FunctionEnd
+
+; Whether the key exists: an empty one counts.
+!macro KeyExists ROOT KEY RESULT
+    ClearErrors
+    EnumRegKey ${RESULT} ${ROOT} "${KEY}" 0
+    ${If} ${Errors}
+        StrCpy ${RESULT} 0
+    ${Else}
+        StrCpy ${RESULT} 1
+    ${EndIf}
+!macroend
 
 Function un.onInit
     SetRegView 64
@@ -80,10 +104,15 @@ Section "Planora"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
     ; "Abrir com" for .cfg files; the default program of .cfg is left as it is.
+    ; Which of the keys above Planora's own were made here, for the uninstaller to take away.
+    !insertmacro KeyExists HKLM "${CFG_KEY}" $0
+    !insertmacro KeyExists HKLM "${CFG_KEY}\OpenWithList" $1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "CfgKeyWasThere" "$0"
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "OpenWithListKeyWasThere" "$1"
     WriteRegStr HKLM "${APPLICATION_KEY}" "FriendlyAppName" "${PRODUCT}"
     WriteRegStr HKLM "${APPLICATION_KEY}\SupportedTypes" ".cfg" ""
     WriteRegStr HKLM "${APPLICATION_KEY}\shell\open\command" "" '"$INSTDIR\Planora.exe" "%1"'
-    WriteRegStr HKLM "Software\Classes\.cfg\OpenWithList\Planora.exe" "" ""
+    WriteRegStr HKLM "${CFG_KEY}\OpenWithList\Planora.exe" "" ""
 SectionEnd
 
 Section "Uninstall"
@@ -91,7 +120,16 @@ Section "Uninstall"
     Delete "$INSTDIR\Desinstalar.exe"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
     DeleteRegKey HKLM "${APPLICATION_KEY}"
-    DeleteRegKey HKLM "Software\Classes\.cfg\OpenWithList\Planora.exe"
+    DeleteRegKey HKLM "${CFG_KEY}\OpenWithList\Planora.exe"
+    ; The keys above it go only where the installer made them, and nothing came into them since.
+    ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "CfgKeyWasThere"
+    ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "OpenWithListKeyWasThere"
+    ${If} $1 == 0
+        DeleteRegKey /ifempty HKLM "${CFG_KEY}\OpenWithList"
+    ${EndIf}
+    ${If} $0 == 0
+        DeleteRegKey /ifempty HKLM "${CFG_KEY}"
+    ${EndIf}
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -2,7 +2,7 @@
 # Puts Qt for Windows (MinGW-w64, x86-64) into the folder given, once: from a
 # prebuilt copy when one is named (a .tar.xz, or a folder), else built from
 # Debian's own qt6-base source package, the same version as the host's Qt,
-# whose moc, rcc and uic serve as host tools. About an hour on two cores.
+# whose moc, rcc and uic serve as host tools. About half an hour on two cores.
 set -e
 target=$1
 prebuilt=$2
@@ -22,7 +22,7 @@ if [ -n "$prebuilt" ]; then
     exit 0
 fi
 
-echo "Building Qt for Windows from Debian's qt6-base source into $target (about an hour)"
+echo "Building Qt for Windows from Debian's qt6-base source into $target (about half an hour)"
 sudo=$([ "$(id -u)" = 0 ] || echo sudo)
 # Debian's source packages, for the machine's own suites.
 if ! apt-get source --print-uris qt6-base >/dev/null 2>&1; then

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "app/console.h"
 #include "app/program_arguments.h"
 
 #include <QCoreApplication>
@@ -19,15 +20,9 @@ const char* const kUsage = "Uso: planora [opções] [arquivo]\n"
                            "Argumentos:\n"
                            "  arquivo        O arquivo .cfg a abrir ao iniciar.\n";
 
-void print(FILE* stream, const QString& text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
-}
-
 CommandLine wrongCall(const QString& why)
 {
-    print(stderr, why + u'\n' + QString::fromUtf8(kUsage));
+    printText(stderr, why + u'\n' + QString::fromUtf8(kUsage));
     return {2, {}, {}};
 }
 
@@ -42,11 +37,11 @@ CommandLine parseCommandLine(const QByteArrayList& arguments)
             if (argument == "--") {
                 optionsEnd = true;
             } else if (argument == "-h" || argument == "--help") {
-                print(stdout, QString::fromUtf8(kUsage));
+                printText(stdout, QString::fromUtf8(kUsage));
                 return {0, {}, {}};
             } else if (argument == "-v" || argument == "--version") {
-                print(stdout,
-                      QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
+                printText(stdout,
+                          QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
                 return {0, {}, {}};
             } else {
                 return wrongCall(QStringLiteral("Opção desconhecida: %1").arg(argumentText(argument)));

@@ -100,7 +100,7 @@ FileContent readWhole(const OpenFile& file, const QString& target, std::size_t l
             taken = writers.take();
         }
         if (taken == WriterWatch::Taken::RefusedForAWriter)
-            break;
+            return readFailure(heldOpenReason());
 
         FileState before;
         if (!stateOf(file.get(), before))
@@ -163,7 +163,7 @@ FileContent readRegularFile(const QString& path, std::size_t limit, const WhileW
     const OpenFile file = openWaitingForWriters(target, whileWaiting);
     if (!file.isOpen()) {
         const int error = lastError();
-        return readFailure(isBusy(error) ? changedWhileReadReason() : systemReason(error));
+        return readFailure(isBusy(error) ? heldOpenReason() : systemReason(error));
     }
     try {
         return readWhole(file, target, limit, whileWaiting);

@@ -25,11 +25,13 @@ struct FileContent {
 
 // Reads a regular file whole, of at most `limit` bytes: anything else, a file
 // over the limit (told from its size before a byte is read) or one that keeps
-// changing while it is read is refused. While another program has the file
-// open for writing (as a Linux lease tells, or as Windows refuses to share it
-// for reading) the read waits, two seconds at most, for it to close it; a
-// file written in the last two seconds is read twice, a moment apart, and
-// taken only when both reads agree.
+// changing while it is read is refused. Other programs may write the file
+// meanwhile (on Windows it is shared with them): a read they overlap shows in
+// the file's state, and is taken again. While another program keeps the file
+// open for writing (as a Linux lease tells, or as Windows refuses to open a
+// file a writer shares with nobody) the read waits, two seconds at most, for
+// it to close it, then says so; a file written in the last two seconds is
+// read twice, a moment apart, and taken only when both reads agree.
 FileContent readRegularFile(const QString& path, std::size_t limit, const WhileWaiting& whileWaiting = {});
 
 // Whether the file was written so lately that a coarse clock (of one or two

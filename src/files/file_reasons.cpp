@@ -33,6 +33,11 @@ QString outOfMemoryReason()
     return QStringLiteral("Não há memória suficiente para ler o arquivo.");
 }
 
+QString heldOpenReason()
+{
+    return QStringLiteral("O arquivo está aberto por outro programa. Tente de novo quando ele terminar de gravá-lo.");
+}
+
 QString changedWhileReadReason()
 {
     return QStringLiteral("O arquivo mudou enquanto era lido. Tente de novo quando o outro programa terminar de "

@@ -16,5 +16,7 @@ QString readOnlyReason();
 QString tooLargeReason(std::size_t limit);
 QString outOfMemoryReason();
 QString changedWhileReadReason();
+// Another program kept the file open for writing while the read waited.
+QString heldOpenReason();
 
 }  // namespace files

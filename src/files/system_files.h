@@ -58,8 +58,8 @@ inline bool sameState(const FileState& a, const FileState& b)
 // make any of them fail where the system would not on demand (for root, say)
 // and see that every failure is told and cleaned up after.
 struct SystemCalls {
-    // For reading; on Windows sharing it with readers only, so that no
-    // program can start writing it meanwhile.
+    // For reading; on Windows sharing it with readers, writers and deleters,
+    // so that no other program is ever refused the file meanwhile.
     Handle (*openForReading)(const NativeName& name);
     // For writing the file itself, in place.
     Handle (*openInPlace)(const NativeName& name);
@@ -111,8 +111,8 @@ void forEachOwnFile(const QString& folder,
 // The current time in the clock of the files' times.
 std::int64_t nowNs();
 
-// Another program writing a file being read: told of (a Linux lease), or
-// kept out from the open on (Windows). Taken: none writes it now.
+// Another program writing a file being read: told of (a Linux lease), or,
+// on Windows, left to the file's state to show. Taken: none writes it now.
 class WriterWatch {
 public:
     enum class Taken { Yes, RefusedForAWriter, NotOffered };

@@ -27,6 +27,15 @@ void showCritical(QWidget* parent, const QString& title, const QString& text)
     show(parent, QMessageBox::Critical, title, text);
 }
 
+QString pathText(const QString& path)
+{
+    // A zero-width space after each separator is where a line may break.
+    QString text = QDir::toNativeSeparators(path);
+    const QChar separator = QDir::separator();
+    text.replace(separator, QString(separator) + QChar(0x200B));
+    return text;
+}
+
 void showFileFailure(QWidget* parent, const QString& verb, const QString& path, const QString& reason)
 {
     showCritical(

@@ -13,6 +13,10 @@ class QWidget;
 void showInformation(QWidget* parent, const QString& title, const QString& text);
 void showCritical(QWidget* parent, const QString& title, const QString& text);
 
+// A path as a question shows it: in the system's separators, and broken,
+// where it is longer than a line, at one of them.
+QString pathText(const QString& path);
+
 // A file that could not be opened or saved ("abrir", "salvar"), and the reason.
 void showFileFailure(QWidget* parent, const QString& verb, const QString& path, const QString& reason);
 

@@ -139,7 +139,7 @@ void frmMain::buildControls()
 
     cmd = new QFileDialog(this);
     cmd->setObjectName(QStringLiteral("cmd"));
-    cmd->setNameFilter(QStringLiteral("CFG Files (*.cfg)"));
+    cmd->setNameFilter(QStringLiteral("Arquivos de configuração (*.cfg)"));
 }
 
 void frmMain::buildMenus()

@@ -92,12 +92,16 @@ void frmMain::closeEvent(QCloseEvent* event)
 QString frmMain::chooseFile(Choosing choosing)
 {
     const bool forSaving = choosing == Choosing::ToSave;
-    // The first time, the dialog opens where the file Save writes lives, else
-    // at home; after that where it was left, with the name last chosen.
-    if (!fileDialogShown_) {
-        cmd->setDirectory(file_.path().isEmpty() ? QDir::homePath() : QFileInfo(file_.path()).absolutePath());
-        fileDialogShown_ = true;
-    }
+    // The dialog opens in the folder of the file last opened or saved; with
+    // none, at home the first time and where it was left after that. A save
+    // offers that file's name; an open, none.
+    const QFileInfo current(file_.path());
+    if (!file_.path().isEmpty())
+        cmd->setDirectory(current.absolutePath());
+    else if (!fileDialogShown_)
+        cmd->setDirectory(QDir::homePath());
+    fileDialogShown_ = true;
+    cmd->selectFile(forSaving && !file_.path().isEmpty() ? current.fileName() : QString());
     cmd->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     cmd->setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // A name typed for saving without an extension gets ".cfg".

@@ -3,12 +3,14 @@
 
 #include "dialogs/fs9_choice.h"
 #include "files/file_reading.h"
+#include "files/file_reasons.h"
 #include "files/fs9_path.h"
 #include "files/trash.h"
 #include "form_kit/messages.h"
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
 
@@ -96,20 +98,27 @@ void frmMain::deleteFS9()
     const std::optional<QList<FoundFS9>> found = searchFS9();
     if (!found)
         return;
-    const QString path = found->isEmpty() ? QString() : found->constFirst().path;
+    // Nothing to ask about where there is no file.
+    if (found->isEmpty() || !QFileInfo::exists(found->constFirst().path)) {
+        showCritical(this, QStringLiteral("Erro"), QStringLiteral("Arquivo não encontrado"));
+        return;
+    }
+    const QString path = found->constFirst().path;
     if (!askYesNo(this, QStringLiteral("Pergunta"), QStringLiteral("Tem certeza que deseja excluir o fs9.cfg?"), true,
-                  QDir::toNativeSeparators(path)))
+                  pathText(path)))
         return;
     // Into the desktop's trash, from where it can come back. A read-only file
     // is as good as locked: it stays, even for root.
-    const bool openHere = !path.isEmpty() && file_.holds(path);
-    if (!path.isEmpty() && !files::isReadOnlyFile(path) && files::moveToTrash(path)) {
-        // Removed by this program, not by another one: nothing to tell, but nothing on disk holds the document.
-        if (openHere)
-            file_.removedHere();
-        showInformation(this, QStringLiteral("Exluído"), QStringLiteral("Arquivo excluído!"));
-    } else
-        showCritical(this, QStringLiteral("Erro"), QStringLiteral("Arquivo não encontrado"));
+    const bool openHere = file_.holds(path);
+    const QString refused = files::isReadOnlyFile(path) ? files::readOnlyReason() : files::moveToTrash(path);
+    if (!refused.isEmpty()) {
+        showFileFailure(this, QStringLiteral("excluir"), path, refused);
+        return;
+    }
+    // Removed by this program, not by another one: nothing to tell, but nothing on disk holds the document.
+    if (openHere)
+        file_.removedHere();
+    showInformation(this, QStringLiteral("Exluído"), QStringLiteral("Arquivo excluído!"));
 }
 
 void frmMain::exitProgram()

@@ -262,6 +262,29 @@ TEST(DocumentFile, AFileASaveWasCutShortInIsOfferedBackBeforeItIsRead)
     }
 }
 
+TEST(DocumentFile, OpensSavesAndWatchesFilesOfLongAccentedPaths)
+{
+    for (const int length : test_files::kLongPathLengths) {
+        SCOPED_TRACE(length);
+        Owner owner;
+        const QString file = test_files::longAccentedPath(owner.folder.filePath("a"), length);
+        const QString other = test_files::longAccentedPath(owner.folder.filePath("b"), length);
+        writeFile(file, kRead);
+        ASSERT_EQ(owner.file.open(file).kind, DocumentFile::ReadOutcome::Kind::Read);
+        owner.edit();
+        EXPECT_EQ(owner.file.save(Check::AskIfChanged).kind, DocumentFile::WriteOutcome::Kind::Written);
+        EXPECT_EQ(owner.file.backup(other, Check::AskIfChanged).kind, DocumentFile::WriteOutcome::Kind::Written);
+        EXPECT_EQ(contentOf(other), kMine.c_str());
+        // Another program's change, told; then Save as over the other file.
+        writeFile(file, kTheirs);
+        EXPECT_TRUE(waitFor([&] { return owner.file.hasNotice(); })) << "no notice";
+        EXPECT_EQ(owner.file.takeNotice().kind, DocumentFile::NoticeAction::Kind::Reload);
+        EXPECT_EQ(owner.file.saveAs(other, Check::AskIfChanged).kind, DocumentFile::WriteOutcome::Kind::Written);
+        EXPECT_EQ(contentOf(other), kMine.c_str());
+        EXPECT_EQ(owner.file.path(), other);
+    }
+}
+
 #ifndef _WIN32
 TEST(DocumentFile, WritesOnlyTheFileThatWasReadAndOnlyRegularFiles)
 {

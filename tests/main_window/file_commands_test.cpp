@@ -40,7 +40,7 @@ TEST_F(FileCommandsTest, OpenLoadsTheChosenFileAndNamesItInTheCaption)
     writeFile(file, kFirst + "\r\n[vazio]\r\n");
     QStringList nameFilters;
     EXPECT_TRUE(choose("menAbrir", {}, file, &nameFilters).empty());
-    EXPECT_EQ(nameFilters, QStringList{"CFG Files (*.cfg)"});
+    EXPECT_EQ(nameFilters, QStringList{"Arquivos de configuração (*.cfg)"});
     EXPECT_EQ(caption(), "Planora - primeiro.cfg");
     EXPECT_EQ(window->CurrentFile(), file);
     EXPECT_EQ(rowsOf(groups), (QStringList{"[um]", "[vazio]"}));
@@ -150,7 +150,7 @@ TEST_F(FileCommandsTest, AFailedWriteSaysWhyAndClaimsNoSuccess)
 
 TEST_F(FileCommandsTest, TheFileDialogStartsWhereTheFileIs)
 {
-    // In a window with no file, at home; in one with a file, in its folder; then where it was left.
+    // In a window with no file, at home; in one with a file, in the folder of the file last opened or saved.
     QDir().mkpath(path("voo"));
     writeFile(path("voo/fs9.cfg"), kFirst);
     modMain::DocumentEditor another;
@@ -177,5 +177,5 @@ TEST_F(FileCommandsTest, TheFileDialogStartsWhereTheFileIs)
     writeFile(path("outra/b.cfg"), kSecond);
     EXPECT_EQ(startsIn(&withFile, "menAbrir", path("outra/b.cfg")), path("voo"));
     EXPECT_EQ(withFile.CurrentFile(), path("outra/b.cfg"));
-    EXPECT_EQ(startsIn(&withFile, "menAbrir", QString()), path("voo"));  // where it was left, not moved again
+    EXPECT_EQ(startsIn(&withFile, "menAbrir", QString()), path("outra"));
 }

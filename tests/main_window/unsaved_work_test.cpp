@@ -293,7 +293,7 @@ TEST_F(UnsavedWorkTest, TheKeyboardReachesEveryCommand)
     EXPECT_EQ(savedMessage.title, "Salvo");
     QStringList filters;
     ModalScript().then(answerFileDialog(QString(), &filters)).run([&] { keys(QKeySequence::Open); });
-    EXPECT_EQ(filters, QStringList{"CFG Files (*.cfg)"});
+    EXPECT_EQ(filters, QStringList{"Arquivos de configuração (*.cfg)"});
     // Alt and a menu title's underlined letter open the menu.
     for (const auto& [key, menu] : {std::pair{Qt::Key_A, "menArquivo"},
                                     {Qt::Key_E, "menEditar"},

@@ -1,19 +1,33 @@
 #!/bin/sh
 # Runs the Windows test programs of a build folder under Wine, each in turn,
-# with a Wine prefix of the build's own, an X display of its own (Xvfb) and
-# Qt's Windows platform, and prints each one's closing lines. Fails when one does.
+# on an X display of their own (Xvfb) with Qt's Windows platform, and prints
+# each one's closing lines; fails when one does. They run in a home folder
+# and a Wine prefix made for the run and removed after it, so that nothing
+# they do reaches the user's own (Wine's Recycle Bin is the home's desktop
+# trash), with Wine's own fonts in the prefix: a fresh prefix has none, and
+# text would be drawn with a stand-in.
 set -u
 build=$(cd "$1" && pwd)
-export WINEPREFIX="$build/wine-prefix"
+scratch=$(mktemp -d)
+cleanUp() {
+    wineserver -k 2>/dev/null
+    rm -rf "$scratch"
+}
+trap cleanUp EXIT
+
+export HOME="$scratch/home"
+export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
+export WINEPREFIX="$scratch/prefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 export WINEARCH=win64
 export QT_QPA_PLATFORM=windows
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Making the Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-fi
+mkdir -p "$HOME"
+echo "Making a Wine prefix of the run's own"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
 failed=0
 for test in files_tests document_tests dialogs_tests main_window_tests; do
@@ -24,5 +38,4 @@ for test in files_tests document_tests dialogs_tests main_window_tests; do
     grep -E '^\[  (PASSED|FAILED|SKIPPED) ' "$log" || echo "(no summary: see $log)"
     [ "$status" = 0 ] || failed=1
 done
-wineserver -k 2>/dev/null
 exit $failed

@@ -2,6 +2,8 @@
 // folder, made when missing.
 #include "files/trash.h"
 
+#include "files/system_files.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -45,27 +47,28 @@ QString claimName(const QDir& trash, const QString& original)
 
 }  // namespace
 
-bool moveToTrash(const QString& path)
+QString moveToTrash(const QString& path)
 {
     const QString original = QFileInfo(path).absoluteFilePath();
+    if (!QFileInfo::exists(original) && !QFileInfo(original).isSymLink())
+        return systemReason(notFoundError());
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataFolder.isEmpty())
-        return false;
     const QDir trash(dataFolder + QStringLiteral("/Trash"));
-    if (!QDir().mkpath(trash.filePath("files")) || !QDir().mkpath(trash.filePath("info")))
-        return false;
+    if (dataFolder.isEmpty() || !QDir().mkpath(trash.filePath("files")) || !QDir().mkpath(trash.filePath("info")))
+        return QStringLiteral("Não foi possível criar a lixeira do usuário.");
     QFile::setPermissions(trash.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString name = claimName(trash, original);
     if (name.isEmpty())
-        return false;
+        return systemReason(errno);
     const QString trashed = trash.filePath("files/" + name);
     // On another file system than the trash the file is copied whole first.
     if (std::rename(QFile::encodeName(original).constData(), QFile::encodeName(trashed).constData()) == 0 ||
         (errno == EXDEV && QFile::copy(original, trashed) && QFile::remove(original)))
-        return true;
+        return {};
+    const int error = errno;
     QFile::remove(trashed);
     QFile::remove(trash.filePath("info/" + name + ".trashinfo"));
-    return false;
+    return systemReason(error);
 }
 
 }  // namespace files

@@ -64,6 +64,34 @@ Handle create(const NativeName& name, DWORD access, DWORD sharing, DWORD disposi
         CreateFileW(name.c_str(), access, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr));
 }
 
+// Whether the program runs under Wine rather than Windows itself: Wine's ntdll says its version.
+bool underWine()
+{
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// What Wine's ReplaceFileW does, with names of any length: the old file is
+// moved aside (which another program having it open allows, where moving
+// over it would not), the new one takes its name, and the old one goes. Wine
+// builds the aside name in a buffer of MAX_PATH characters, which a name a
+// little shorter than the folder's overruns: the caller's stack is written
+// over.
+bool replaceMovingAside(const NativeName& temporary, const NativeName& target)
+{
+    const NativeName aside = temporary + L"-antigo";
+    if (!MoveFileExW(target.c_str(), aside.c_str(), 0))
+        return false;
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        MoveFileExW(aside.c_str(), target.c_str(), 0);
+        SetLastError(error);
+        return false;
+    }
+    DeleteFileW(aside.c_str());
+    return true;
+}
+
 QString absolute(const QString& path)
 {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -86,7 +114,9 @@ NativeName nativeName(const QString& path)
 SystemCalls& systemCalls()
 {
     static SystemCalls calls{
-        [](const NativeName& name) { return create(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); },
+        [](const NativeName& name) {
+            return create(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+        },
         [](const NativeName& name) {
             return create(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
         },
@@ -120,7 +150,11 @@ SystemCalls& systemCalls()
             return SetFilePointerEx(handleOf(file), end, nullptr, FILE_BEGIN) && SetEndOfFile(handleOf(file));
         },
         [](const NativeName& temporary, const NativeName& target, bool replacing) {
-            // ReplaceFileW keeps the replaced file's permissions, attributes and alternate streams.
+            // ReplaceFileW keeps the replaced file's permissions, attributes and
+            // alternate streams (Wine's keeps none of that, and overruns its
+            // stack for long names: its steps are taken here instead).
+            if (replacing && underWine())
+                return replaceMovingAside(temporary, target);
             if (replacing)
                 return ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                                     nullptr, nullptr) != 0;
@@ -255,9 +289,10 @@ std::int64_t nowNs()
     return nanoseconds(now);
 }
 
-// A file being read on Windows was opened sharing it with readers only: no
-// program can start writing it meanwhile, and one writing it already kept the
-// open from succeeding (which the read waits out).
+// A file being read on Windows is shared with writers, who are never kept
+// out: a write that overlaps the read shows in the file's state, and the read
+// is taken again. Only a writer that shares the file with nobody keeps the
+// open from succeeding, which the read waits out.
 WriterWatch::WriterWatch(Handle file)
     : file_(file)
 {

@@ -1,0 +1,7 @@
+#include "app/console.h"
+
+void printText(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
