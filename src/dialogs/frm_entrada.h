@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 
 // Adds an entry to every live group carrying the selected header, unless the
-// entry list already shows its name (`isShown` tells). Stays open for the next entry.
+// entry list already shows its name, letter case aside (`isShown` tells). Stays open for the next entry.
 class frmEntrada : public FixedDialog {
     Q_OBJECT
 

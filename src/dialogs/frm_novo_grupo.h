@@ -14,7 +14,7 @@ class QLineEdit;
 
 // Adds one empty group whose header is the typed name in brackets (or the
 // name itself, typed with its brackets), unless the group list already shows
-// that header (`isListed` tells).
+// that header, letter case aside (`isListed` tells).
 class frmNovoGrupo : public FixedDialog {
     Q_OBJECT
 

@@ -2,6 +2,7 @@
 // in completely or leaves the document as it was.
 #include "document/document_editor.h"
 #include "document/line_syntax.h"
+#include "document/text_codec.h"
 
 #include <unordered_map>
 
@@ -14,11 +15,13 @@ struct KnownEntry {
     std::string_view value;
 };
 
-// What the block does to the groups of one header.
+// What the block does to the groups of one header. Headers and names are
+// matched letter case aside, as the simulator reads them (keys here are
+// case-folded); the file keeps its own spelling.
 struct HeaderPlan {
     int target = 0;  // the group its new entries go to
     // Each name's first live entry in the groups of the header, or the one the block appends.
-    std::unordered_map<std::string_view, KnownEntry> entries;
+    std::unordered_map<std::string, KnownEntry> entries;
     bool entriesKnown = false;
 };
 
@@ -46,7 +49,7 @@ public:
         // rather than a search for each header of the block.
         for (int position = document.GroupCount(); position >= 1; --position) {
             if (const GroupRecord& group = document.group(position); group.Alive)
-                headers_[document.text(group.Header)].target = position;
+                headers_[foldCase(document.text(group.Header))].target = position;
         }
     }
 
@@ -74,7 +77,7 @@ public:
 private:
     HeaderPlan& header(std::string_view text)
     {
-        HeaderPlan& plan = headers_[text];
+        HeaderPlan& plan = headers_[foldCase(text)];
         if (plan.target == 0) {
             plan.target = nextGroup_++;
             plan.entriesKnown = true;
@@ -95,11 +98,21 @@ private:
     bool entry(HeaderPlan& plan, std::string_view name, std::string_view value)
     {
         if (!plan.entriesKnown) {
-            for (const LiveEntry& live : document_.liveEntriesOf(document_.text(document_.group(plan.target).Header)))
-                plan.entries.try_emplace(document_.text(live.name), KnownEntry{live.at, document_.text(live.value)});
+            const std::string_view header = document_.text(document_.group(plan.target).Header);
+            for (int g = plan.target; g <= document_.GroupCount(); ++g) {
+                const GroupRecord& group = document_.group(g);
+                if (!group.Alive || !sameRegardlessOfCase(document_.text(group.Header), header))
+                    continue;
+                for (std::size_t k = 0; k < group.Names.size(); ++k) {
+                    if (group.EntryAlive[k])
+                        plan.entries.try_emplace(foldCase(document_.text(group.Names[k])),
+                                                 KnownEntry{position(g, int(k) + 1), document_.text(group.Values[k])});
+                }
+            }
             plan.entriesKnown = true;
         }
-        if (const auto existing = plan.entries.find(name); existing != plan.entries.end()) {
+        const std::string key = foldCase(name);
+        if (const auto existing = plan.entries.find(key); existing != plan.entries.end()) {
             if (existing->second.value != value) {
                 existing->second.value = value;
                 steps_.push_back({EditStep::Kind::SetValue, existing->second.at, value, {}});
@@ -112,7 +125,7 @@ private:
         if (count->second >= kMaxSlots)
             return false;
         const EntryPosition at = position(plan.target, ++count->second);
-        plan.entries.emplace(name, KnownEntry{at, value});
+        plan.entries.emplace(key, KnownEntry{at, value});
         steps_.push_back({EditStep::Kind::AppendEntry, at, name, value});
         return true;
     }
@@ -144,7 +157,7 @@ private:
 
     Document& document_;
     int nextGroup_;
-    std::unordered_map<std::string_view, HeaderPlan> headers_;
+    std::unordered_map<std::string, HeaderPlan> headers_;
     std::unordered_map<int, int> entryCounts_;  // of the groups the block appends to
     std::vector<PendingStep> steps_;
 };

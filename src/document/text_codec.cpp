@@ -131,6 +131,23 @@ char folded(char byte)
     return caseFolding()[static_cast<unsigned char>(byte)];
 }
 
+}  // namespace
+
+std::string foldCase(std::string_view text)
+{
+    std::string folding(text.size(), '\0');
+    std::transform(text.begin(), text.end(), folding.begin(), folded);
+    return folding;
+}
+
+bool sameRegardlessOfCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return folded(x) == folded(y); });
+}
+
+namespace {
+
 // Every byte that folds as `byte` does, the first repeated to fill four; empty when more than four do.
 std::string bytesFoldingLike(char byte)
 {

@@ -28,6 +28,12 @@ QString unwritableInLine(QStringView text);
 // The file's bytes for `text`; nothing when some character has no byte.
 std::optional<std::string> encodeText(QStringView text);
 
+// The text with each byte case-folded (É as é, Ÿ as ÿ): two texts the same
+// letter case aside fold alike, as Windows compares the names of an .ini
+// file's sections and keys.
+std::string foldCase(std::string_view text);
+bool sameRegardlessOfCase(std::string_view a, std::string_view b);
+
 // Finds a text in others, letter case aside (É and é, Ÿ and ÿ alike), all of
 // them the file's bytes. Long texts are looked at 16 bytes at a time: only
 // where both the first and the last byte of the text could stand is the whole

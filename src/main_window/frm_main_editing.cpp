@@ -74,13 +74,16 @@ void frmMain::deleteAndWalkOn(QAbstractItemView* list, bool (frmMain::*remove)()
 // changes it makes to the document.
 void frmMain::addGroup()
 {
-    frmNovoGrupo(this, document_, [this](std::string_view header) { return groupRows_->shows(header); }).exec();
+    // Letter case aside, as the simulator reads the file's headers and names.
+    frmNovoGrupo(this, document_, [this](std::string_view header) {
+        return groupRows_->showsRegardlessOfCase(header);
+    }).exec();
 }
 
 void frmMain::addEntries()
 {
     frmEntrada(this, document_, std::string(selectedHeader()), [this](std::string_view name) {
-        return entryRows_->shows(name);
+        return entryRows_->showsRegardlessOfCase(name);
     }).exec();
 }
 

@@ -59,6 +59,15 @@ int TextRows::rowOf(std::string_view text, int occurrence) const
     return -1;
 }
 
+bool TextRows::showsRegardlessOfCase(std::string_view text) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (modMain::sameRegardlessOfCase(this->text(row, 0), text))
+            return true;
+    }
+    return false;
+}
+
 int TextRows::occurrenceOf(int row) const
 {
     int occurrence = 0;

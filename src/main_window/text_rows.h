@@ -29,6 +29,8 @@ public:
     // How many rows above this one read as it does in the first column.
     int occurrenceOf(int row) const;
     bool shows(std::string_view text) const { return rowOf(text) >= 0; }
+    // Whether a row reads `text` in the first column, letter case aside.
+    bool showsRegardlessOfCase(std::string_view text) const;
 
 protected:
     TextRows(const modMain::Document& document, QStringList headings, QObject* parent);

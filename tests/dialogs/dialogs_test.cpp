@@ -103,19 +103,19 @@ TEST_F(DialogsTest, NewGroupRefusesAListedHeaderOnly)
     EXPECT_FALSE(listed.closedItself);
     EXPECT_EQ(listed.fieldsAfter, QStringList{"grupo1"});
 
-    // Typed with its brackets, a name is the header itself.
+    // Typed with its brackets, a name is the header itself; in another letter case, the same header.
     EXPECT_FALSE(newGroup("[grupo1]", true).closedItself);
-    for (const char* name : {"Grupo1", " grupo1", "[grupo2]", "[grupo3", "", "velho", "a=b"})
+    EXPECT_FALSE(newGroup("Grupo1", true).closedItself);
+    for (const char* name : {" grupo1", "[grupo2]", "[grupo3", "", "velho", "a=b"})
         EXPECT_TRUE(newGroup(name).closedItself) << name;
     EXPECT_FALSE(newGroup("", true).closedItself);  // "[]" is listed now
 
     EXPECT_EQ(rowsOf(groups),
-              (QStringList{"[grupo1]", "[Grupo1]", "[ grupo1]", "[grupo2]", "[[grupo3]", "[]", "[velho]", "[a=b]"}));
+              (QStringList{"[grupo1]", "[ grupo1]", "[grupo2]", "[[grupo3]", "[]", "[velho]", "[a=b]"}));
     EXPECT_EQ(selectedRowsOf(groups).size(), 1);
     EXPECT_EQ(rowsOf(entries), QStringList{"x=1"});
-    EXPECT_EQ(document().GroupCount(), 9);
-    EXPECT_EQ(saved(),
-              "[grupo1]\r\nx=1\r\n[Grupo1]\r\n[ grupo1]\r\n[grupo2]\r\n[[grupo3]\r\n[]\r\n[velho]\r\n[a=b]\r\n");
+    EXPECT_EQ(document().GroupCount(), 8);
+    EXPECT_EQ(saved(), "[grupo1]\r\nx=1\r\n[ grupo1]\r\n[grupo2]\r\n[[grupo3]\r\n[]\r\n[velho]\r\n[a=b]\r\n");
 }
 
 TEST_F(DialogsTest, NewEntryGoesToEveryGroupOfTheHeaderAndStaysOpen)
@@ -135,7 +135,7 @@ TEST_F(DialogsTest, NewEntryGoesToEveryGroupOfTheHeaderAndStaysOpen)
     bool open = false;
     ModalScript()
         .then([&](QWidget* dialog) {
-            enterText(child<QWidget>(dialog, "txtParametro"), "Y");
+            enterText(child<QWidget>(dialog, "txtParametro"), "w");
             enterText(child<QWidget>(dialog, "txtValor"), " 4 ");
             for (int press = 0; press < 2; ++press)
                 QTest::mouseClick(child<QPushButton>(dialog, "cmbAdicionar"), Qt::LeftButton);
@@ -147,8 +147,56 @@ TEST_F(DialogsTest, NewEntryGoesToEveryGroupOfTheHeaderAndStaysOpen)
     EXPECT_TRUE(open);
     expectMessage(second, QMessageBox::Information, "Parâmetro já existente",
                   "Já existe um parâmetro com esse mesmo nome");
-    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=2", "Y= 4 ", "Y= 4 "}));
-    EXPECT_EQ(saved(), "[a]\r\nx=1\r\nY= 4 \r\n[b]\r\n[a]\r\ny=2\r\nY= 4 \r\n");
+    EXPECT_EQ(rowsOf(entries), (QStringList{"x=1", "y=2", "w= 4 ", "w= 4 "}));
+    EXPECT_EQ(saved(), "[a]\r\nx=1\r\nw= 4 \r\n[b]\r\n[a]\r\ny=2\r\nw= 4 \r\n");
+}
+
+TEST_F(DialogsTest, WhatThePilotAddsMatchesHeadersAndNamesWhateverTheirLetterCase)
+{
+    // A file with accented capitals, and one header in two spellings, which stay two groups.
+    const QByteArray file = "[GRAPHICS]\r\nTEXTURE_MAX_LOAD=1024\r\n[\xC1UDIO]\r\nVOLUME=1\r\n[SOUND]\r\nx=1\r\n"
+                            "[sound]\r\ny=2\r\n";
+    const std::string unchanged = file.toStdString();
+    const struct {
+        const char* name;
+        std::function<Outcome()> add;
+        bool refused;
+        std::string saved;
+    } cases[] = {
+        {"a block in lower case sets the entry the file spells its own way",
+         [this] { return import("[graphics]\ntexture_max_load=4096\n"); }, false,
+         "[GRAPHICS]\r\nTEXTURE_MAX_LOAD=4096\r\n[\xC1UDIO]\r\nVOLUME=1\r\n[SOUND]\r\nx=1\r\n[sound]\r\ny=2\r\n"},
+        {"accented capitals fold as Windows-1252 folds them", [this] { return import("[áudio]\nvolume=5\n"); }, false,
+         "[GRAPHICS]\r\nTEXTURE_MAX_LOAD=1024\r\n[\xC1UDIO]\r\nVOLUME=5\r\n[SOUND]\r\nx=1\r\n[sound]\r\ny=2\r\n"},
+        {"a new name goes to the group found in another case", [this] { return import("[Graphics]\nNovo=1\n"); }, false,
+         "[GRAPHICS]\r\nTEXTURE_MAX_LOAD=1024\r\nNovo=1\r\n[\xC1UDIO]\r\nVOLUME=1\r\n[SOUND]\r\nx=1\r\n"
+         "[sound]\r\ny=2\r\n"},
+        {"of two spellings, the name is found in either", [this] { return import("[Sound]\nY=9\n"); }, false,
+         "[GRAPHICS]\r\nTEXTURE_MAX_LOAD=1024\r\n[\xC1UDIO]\r\nVOLUME=1\r\n[SOUND]\r\nx=1\r\n[sound]\r\ny=9\r\n"},
+        {"a new group in another case", [this] { return newGroup("graphics", true); }, true, unchanged},
+        {"a new group of accented capitals", [this] { return newGroup("[áudio]", true); }, true, unchanged},
+        {"a new entry in another case",
+         [this] {
+             clickRow(groups, 1);
+             return newEntry("volume", "2", true);
+         },
+         true, unchanged},
+        {"a new entry of another name",
+         [this] {
+             clickRow(groups, 1);
+             return newEntry("volumes", "2");
+         },
+         false,
+         "[GRAPHICS]\r\nTEXTURE_MAX_LOAD=1024\r\n[\xC1UDIO]\r\nVOLUME=1\r\nvolumes=2\r\n[SOUND]\r\nx=1\r\n"
+         "[sound]\r\ny=2\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(file);
+        const Outcome outcome = c.add();
+        EXPECT_EQ(!outcome.message.title.isEmpty(), c.refused) << outcome.message.title.toStdString();
+        EXPECT_EQ(saved(), c.saved);
+    }
 }
 
 TEST_F(DialogsTest, RefusesTextTheFileCannotKeep)

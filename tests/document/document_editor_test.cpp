@@ -115,8 +115,8 @@ TEST(DocumentEditor, ImportSetsTheValueOfANameTheHeaderHasAlready)
         {"a new name twice: appended once, with the last value", "[a]\r\nn=1\r\n[b]\r\n[a]\r\nn=2\r\n",
          "[a]\r\nx=1\r\ny=2\r\nn=2\r\n[b]\r\nz=3\r\n[a]\r\nx=4\r\nw=5\r\n"},
         {"a new group's name twice", "[novo]\r\nk=1\r\n[novo]\r\nk=2\r\n", file + "[novo]\r\nk=2\r\n"},
-        {"names are exact", "[b]\r\nZ=1\r\nz =2\r\n",
-         "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=3\r\nZ=1\r\nz =2\r\n[a]\r\nx=4\r\nw=5\r\n"},
+        {"names match letter case aside, not blanks aside", "[b]\r\nZ=1\r\nz =2\r\n",
+         "[a]\r\nx=1\r\ny=2\r\n[b]\r\nz=1\r\nz =2\r\n[a]\r\nx=4\r\nw=5\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
