@@ -62,5 +62,6 @@ void runCoreBenchmark(const std::vector<Sample>& samples, const QString& folder)
 void runWindowBenchmark(const std::vector<Sample>& samples);
 void runDialogBenchmark(const QString& folder);
 void runMergeBenchmark(const std::vector<Sample>& samples);
+void runVersionsBenchmark(const std::vector<Sample>& samples, const QString& folder);
 
 }  // namespace bench

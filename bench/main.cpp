@@ -26,5 +26,6 @@ int main(int argc, char** argv)
     bench::runWindowBenchmark(samples);
     bench::runDialogBenchmark(folder.path());
     bench::runMergeBenchmark(samples);
+    bench::runVersionsBenchmark(samples, folder.path());
     return 0;
 }

@@ -5,54 +5,51 @@
 #include <algorithm>
 #include <numeric>
 #include <span>
+#include <unordered_map>
 
 namespace modMain {
-namespace {
 
-// A side's items sorted by their key's hash and key, so that the items of
-// one key lie together: the largest document's thirty thousand headers take
-// no map and few comparisons of text.
-struct KeyOrder {
-    explicit KeyOrder(const std::vector<std::string_view>& keys)
-        : keys_(keys)
-        , order(keys.size())
-    {
-        hashes.reserve(keys.size());
-        for (const std::string_view key : keys)
-            hashes.push_back(std::hash<std::string_view>()(key));
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return before(a, b); });
-    }
-
-    // Whether item a's key sorts before item b's; ties by position.
-    bool before(std::size_t a, std::size_t b) const
-    {
+KeyOrder::KeyOrder(const std::vector<std::string_view>& keys)
+    : order(keys.size())
+{
+    hashes.reserve(keys.size());
+    for (const std::string_view key : keys)
+        hashes.push_back(std::hash<std::string_view>()(key));
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         if (hashes[a] != hashes[b])
             return hashes[a] < hashes[b];
-        if (keys_[a] != keys_[b])
-            return keys_[a] < keys_[b];
+        if (keys[a] != keys[b])
+            return keys[a] < keys[b];
         return a < b;
-    }
-    // How the keys of two items of two sides sort: below, equal or above 0.
-    static int compare(const KeyOrder& x, std::size_t a, const KeyOrder& y, std::size_t b)
-    {
-        if (x.hashes[a] != y.hashes[b])
-            return x.hashes[a] < y.hashes[b] ? -1 : 1;
-        return x.keys_[a].compare(y.keys_[b]);
-    }
-    // The end of the run of items of the key of order[start].
-    std::size_t runEnd(std::size_t start) const
-    {
-        std::size_t end = start + 1;
-        while (end < order.size() && compare(*this, order[start], *this, order[end]) == 0)
-            ++end;
-        return end;
-    }
+    });
+}
 
-    const std::vector<std::string_view>& keys_;
-    std::vector<std::size_t> hashes;
-    std::vector<std::size_t> order;
-};
+int KeyOrder::compare(const AlignedSide& x, std::size_t a, const AlignedSide& y, std::size_t b)
+{
+    const KeyOrder& xo = x.order();
+    const KeyOrder& yo = y.order();
+    if (xo.hashes[a] != yo.hashes[b])
+        return xo.hashes[a] < yo.hashes[b] ? -1 : 1;
+    return x.keys[a].compare(y.keys[b]);
+}
+
+std::size_t KeyOrder::runEnd(const AlignedSide& side, std::size_t start) const
+{
+    std::size_t end = start + 1;
+    while (end < order.size() && compare(side, order[start], side, order[end]) == 0)
+        ++end;
+    return end;
+}
+
+const KeyOrder& AlignedSide::order() const
+{
+    if (!order_)
+        order_ = std::make_shared<const KeyOrder>(keys);
+    return *order_;
+}
+
+namespace {
 
 // Pairs the items of one key that the two sides hold: equal contents first,
 // in order (the preferred of `from` first where `to` holds fewer of one),
@@ -124,16 +121,14 @@ std::vector<int> align(const AlignedSide& from, const AlignedSide& to,
                        const std::function<bool(std::size_t item)>& preferred)
 {
     std::vector<int> pairs(from.keys.size(), -1);
-    const KeyOrder fromOrder(from.keys);
-    const KeyOrder toOrder(to.keys);
+    const KeyOrder& fromOrder = from.order();
+    const KeyOrder& toOrder = to.order();
     for (std::size_t f = 0, t = 0; f < fromOrder.order.size();) {
-        const std::size_t fEnd = fromOrder.runEnd(f);
-        while (t < toOrder.order.size() &&
-               KeyOrder::compare(toOrder, toOrder.order[t], fromOrder, fromOrder.order[f]) < 0)
+        const std::size_t fEnd = fromOrder.runEnd(from, f);
+        while (t < toOrder.order.size() && KeyOrder::compare(to, toOrder.order[t], from, fromOrder.order[f]) < 0)
             ++t;
-        if (t < toOrder.order.size() &&
-            KeyOrder::compare(toOrder, toOrder.order[t], fromOrder, fromOrder.order[f]) == 0) {
-            const std::size_t tEnd = toOrder.runEnd(t);
+        if (t < toOrder.order.size() && KeyOrder::compare(to, toOrder.order[t], from, fromOrder.order[f]) == 0) {
+            const std::size_t tEnd = toOrder.runEnd(to, t);
             alignKey(std::span(fromOrder.order).subspan(f, fEnd - f), std::span(toOrder.order).subspan(t, tEnd - t),
                      from, to, preferred, pairs);
             t = tEnd;
@@ -141,6 +136,40 @@ std::vector<int> align(const AlignedSide& from, const AlignedSide& to,
         f = fEnd;
     }
     return pairs;
+}
+
+std::vector<GroupName> groupNames(const LiveGroups& groups)
+{
+    // The items of each header lie together in the order by key, by position among them.
+    const KeyOrder& byKey = groups.side.order();
+    std::vector<GroupName> names(groups.positions.size());
+    for (std::size_t start = 0; start < byKey.order.size();) {
+        const std::size_t end = byKey.runEnd(groups.side, start);
+        for (std::size_t i = start; i < end; ++i) {
+            const std::size_t item = byKey.order[i];
+            names[item] = {std::string(groups.side.keys[item]), int(i - start), int(end - start)};
+        }
+        start = end;
+    }
+    return names;
+}
+
+bool sameLiveEntries(const Document& a, int groupA, const Document& b, int groupB)
+{
+    const GroupRecord& x = a.group(groupA);
+    const GroupRecord& y = b.group(groupB);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (;; ++i, ++j) {
+        while (i < x.Names.size() && !x.EntryAlive[i])
+            ++i;
+        while (j < y.Names.size() && !y.EntryAlive[j])
+            ++j;
+        if (i == x.Names.size() || j == y.Names.size())
+            return i == x.Names.size() && j == y.Names.size();
+        if (a.text(x.Names[i]) != b.text(y.Names[j]) || a.text(x.Values[i]) != b.text(y.Values[j]))
+            return false;
+    }
 }
 
 std::uint64_t entriesHash(const Document& document, int group)

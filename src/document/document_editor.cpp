@@ -1,5 +1,7 @@
 #include "document/document_editor.h"
 
+#include "document/differences.h"
+
 #include <algorithm>
 #include <new>
 
@@ -237,6 +239,11 @@ EditOutcome DocumentEditor::removeGroup(int group)
 ImportOutcome DocumentEditor::importBlock(std::string_view block)
 {
     return make([&] { return planImport(document_, block); });
+}
+
+EditOutcome DocumentEditor::restore(const Document& then, const std::vector<Difference>& chosen)
+{
+    return make([&] { return planRestore(document_, then, chosen); }).outcome;
 }
 
 }  // namespace modMain

@@ -7,6 +7,8 @@
 
 namespace modMain {
 
+struct Difference;
+
 // One step of a change, holding what it takes to take the step back exactly.
 struct EditStep {
     enum class Kind : std::uint8_t { AppendGroup, AppendEntry, SetValue, RemoveEntry, RemoveGroup };
@@ -20,7 +22,17 @@ struct EditStep {
 // merge or a reload instead puts a whole document in the place of the current
 // one: it holds the other one, and making or taking back the change swaps the two.
 struct Change {
-    enum class Kind : std::uint8_t { SetValue, AddGroup, AddEntry, RemoveEntry, RemoveGroup, Import, Merge, Reload };
+    enum class Kind : std::uint8_t {
+        SetValue,
+        AddGroup,
+        AddEntry,
+        RemoveEntry,
+        RemoveGroup,
+        Import,
+        Restore,
+        Merge,
+        Reload
+    };
     Kind kind = Kind::SetValue;
     std::vector<EditStep> steps;
     std::shared_ptr<Document> swapped;
@@ -95,6 +107,8 @@ public:
     // that group. The first line must be a header, and every other line an
     // entry, empty or blank: all of it, or none.
     ImportOutcome importBlock(std::string_view block);
+    // Makes the document as it was then in the differences chosen (see differences.h).
+    EditOutcome restore(const Document& then, const std::vector<Difference>& chosen);
     // A merge of the current document with the file as another program left
     // it, or the file read again, takes its place, as one change.
     EditOutcome merge(Document merged);

@@ -5,13 +5,20 @@
 
 namespace modMain {
 
-DocumentFile::DocumentFile(DocumentEditor& editor, QObject* parent, FileWatch::Read read)
+DocumentFile::DocumentFile(DocumentEditor& editor, QObject* parent, FileWatch::Read read, QString versionFolder)
     : QObject(parent)
     , editor_(editor)
     , watch_(nullptr, std::move(read))
+    , keeper_(std::move(versionFolder))
 {
     editor_.setFollower(this);
     connect(&watch_, &FileWatch::noticed, this, &DocumentFile::receive);
+    connect(&keeper_, &VersionKeeper::failed, this, &DocumentFile::versionsNotKept);
+}
+
+void DocumentFile::keepVersion(const FileBytes& bytes, files::VersionSource source)
+{
+    keeper_.keep(known_.record.target, bytes, source);
 }
 
 DocumentFile::~DocumentFile()
@@ -52,6 +59,7 @@ DocumentFile::ReadOutcome DocumentFile::open(const QString& path, const files::W
     path_ = path;
     known_ = {path, std::move(read.record), nullptr};
     settled_ = {};
+    keepVersion(editor_.document().fileBytes(), files::VersionSource::Opened);
     watchAgain();
     return {Kind::Read, {}};
 }
@@ -90,14 +98,15 @@ DocumentFile::WriteOutcome DocumentFile::write(const QString& path, Check check,
         std::shared_ptr<const MergeBase> base;
         try {
             if (written)
-                base = std::make_shared<MergeBase>(
-                    MergeBase{std::move(*written), mapOfLiveContent(editor_.document())});
+                base = std::make_shared<MergeBase>(MergeBase{*written, mapOfLiveContent(editor_.document())});
         } catch (const std::bad_alloc&) {
             base.reset();
         }
         known_ = {path, std::move(saved.record), std::move(base)};
         settled_ = {};
         history_.setClean();
+        if (written)
+            keepVersion(*written, files::VersionSource::SavedHere);
         watchAgain();
     }
     return {WriteOutcome::Kind::Written, {}};
@@ -140,6 +149,8 @@ void DocumentFile::receive(std::shared_ptr<FileNotice> notice)
         return;
     // Whether the document was saved is judged as the first of the changes came.
     noticeFoundSaved_ = notice_ ? noticeFoundSaved_ : history_.isClean();
+    if (notice->kind == FileNotice::Kind::Changed && notice->read.document)
+        keepVersion(notice->read.document->fileBytes(), files::VersionSource::ChangedElsewhere);
     notice_ = std::move(notice);
     history_.resetClean();
     if (!reading_)
@@ -191,9 +202,12 @@ DocumentFile::PlannedMerge DocumentFile::planMerge(ReadResult theirs) const
     return {Outcome::Planned, {}, std::move(plan), std::move(theirs.record)};
 }
 
-DocumentFile::PlannedMerge DocumentFile::planMergeWith(const QString& path) const
+DocumentFile::PlannedMerge DocumentFile::planMergeWith(const QString& path)
 {
-    return planMerge(readDocument(path));
+    ReadResult theirs = readDocument(path);
+    if (theirs.document)
+        keepVersion(theirs.document->fileBytes(), files::VersionSource::ChangedElsewhere);
+    return planMerge(std::move(theirs));
 }
 
 EditOutcome DocumentFile::applyMerge(PlannedMerge planned, const std::vector<bool>& mineWins)

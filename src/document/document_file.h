@@ -6,6 +6,7 @@
 #include "document/known_file.h"
 #include "document/merge.h"
 #include "document/reader.h"
+#include "document/version_keeper.h"
 
 #include <QObject>
 #include <QString>
@@ -37,7 +38,10 @@ class DocumentFile : public QObject, private DocumentFollower {
     Q_OBJECT
 
 public:
-    explicit DocumentFile(DocumentEditor& editor, QObject* parent = nullptr, FileWatch::Read read = {});
+    // `read`: how the watch reads a changed file; `versionFolder`: where the
+    // file's versions are kept (the user's data folder's, unless a test keeps them elsewhere).
+    explicit DocumentFile(DocumentEditor& editor, QObject* parent = nullptr, FileWatch::Read read = {},
+                          QString versionFolder = files::VersionStore::defaultFolder());
     ~DocumentFile() override;
 
     void setFollower(DocumentFollower* follower) { follower_ = follower; }
@@ -114,10 +118,17 @@ public:
         files::FileRecord theirs;
     };
     PlannedMerge planMerge(ReadResult theirs) const;
-    PlannedMerge planMergeWith(const QString& path) const;
+    // The same with the file read again: another program's change, seen, kept as a version.
+    PlannedMerge planMergeWith(const QString& path);
     // The merged document takes the document's place, as one step of the
     // history; TooManyGroups where it would not fit in a document.
     EditOutcome applyMerge(PlannedMerge planned, const std::vector<bool>& mineWins);
+
+    // The versions kept of the open file (by the name its content lives under).
+    files::VersionStore versions() const { return files::VersionStore(keeper_.folder()); }
+    const QString& versionsOf() const { return known_.record.target; }
+    // Returns once every version handed on so far is kept.
+    void finishKeepingVersions() { keeper_.finish(); }
 
     // The change an undo or a redo would take back or make again, or none.
     const Change* changeToUndo() const;
@@ -128,6 +139,8 @@ public:
 signals:
     // A notice waits for takeNotice.
     void noticed();
+    // Versions could not be kept, once per run of the program; reads and saves go on.
+    void versionsNotKept(QString reason);
 
 private:
     void aboutToReplace() noexcept override;
@@ -141,6 +154,7 @@ private:
     // A step that put another document in place was taken back or made again.
     void followSwap(const KnownFile& from, const KnownFile& to);
     void watchAgain();
+    void keepVersion(const FileBytes& bytes, files::VersionSource source);
 
     DocumentEditor& editor_;
     DocumentFollower* follower_ = nullptr;
@@ -148,6 +162,7 @@ private:
     QString path_;
     KnownFile known_;
     FileWatch watch_;
+    VersionKeeper keeper_;
     Watching watching_ = Watching::On;
     std::shared_ptr<FileNotice> notice_;           // not handed on yet
     SettledState settled_;                         // what was handed on of the file as it is

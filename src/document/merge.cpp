@@ -31,25 +31,6 @@ std::vector<std::pair<std::string, std::string>> liveEntries(const Document& doc
     return entries;
 }
 
-// Whether two groups hold the same live entries in the same order.
-bool sameLiveEntries(const Document& a, int groupA, const Document& b, int groupB)
-{
-    const GroupRecord& x = a.group(groupA);
-    const GroupRecord& y = b.group(groupB);
-    std::size_t i = 0;
-    std::size_t j = 0;
-    for (;; ++i, ++j) {
-        while (i < x.Names.size() && !x.EntryAlive[i])
-            ++i;
-        while (j < y.Names.size() && !y.EntryAlive[j])
-            ++j;
-        if (i == x.Names.size() || j == y.Names.size())
-            return i == x.Names.size() && j == y.Names.size();
-        if (a.text(x.Names[i]) != b.text(y.Names[j]) || a.text(x.Values[i]) != b.text(y.Values[j]))
-            return false;
-    }
-}
-
 // Whether two documents hold the same live content, as a save would write it.
 bool sameLiveContent(const Document& a, const Document& b)
 {
@@ -163,6 +144,7 @@ public:
         , map_(map)
         , baseGroups_(base)
         , theirGroups_(plan.theirs_)
+        , baseNames_(groupNames(baseGroups_))
         , mineMapped_(std::size_t(mine.GroupCount()) + 1, false)
     {
     }
@@ -212,13 +194,20 @@ private:
         return entry >= 1 && std::size_t(entry) <= record.Names.size() && record.EntryAlive[std::size_t(entry - 1)];
     }
 
-    void conflict(MergeConflict::Scope scope, std::string_view header, std::string_view name,
-                  std::optional<std::string_view> theirs, std::optional<std::string_view> mine, std::vector<Step> steps)
+    // A conflict over the b-th group of the base, or one of its entries.
+    struct Sides {
+        std::optional<std::string_view> base;
+        std::optional<std::string_view> theirs;
+        std::optional<std::string_view> mine;
+    };
+    void conflict(MergeConflict::Scope scope, std::size_t b, std::string_view name, const Sides& sides,
+                  std::vector<Step> steps)
     {
         const auto text = [](std::optional<std::string_view> side) {
             return side ? std::optional<std::string>(*side) : std::nullopt;
         };
-        plan_.conflicts_.push_back({scope, std::string(header), std::string(name), text(theirs), text(mine)});
+        plan_.conflicts_.push_back(
+            {scope, baseNames_[b], std::string(name), text(sides.base), text(sides.theirs), text(sides.mine)});
         plan_.conflictSteps_.push_back(std::move(steps));
     }
 
@@ -230,13 +219,13 @@ private:
         if (group)
             mineMapped_[std::size_t(group)] = true;
         if (!group || !mine_.group(group).Alive)
-            return planRemovedGroup(baseGroup, theirGroup);
+            return planRemovedGroup(b, baseGroup, theirGroup);
         const PilotChanges changes = pilotChanges(b, baseGroup, group);
         if (changes.changed.empty() && changes.added.empty())
             return;
         const std::string_view header = base_.text(base_.group(baseGroup).Header);
         if (!theirGroup) {  // removed there, changed here: the pilot's group comes back whole
-            conflict(MergeConflict::Scope::WholeGroup, header, {}, std::nullopt, "",
+            conflict(MergeConflict::Scope::WholeGroup, b, {}, {"", std::nullopt, ""},
                      {{Kind::AppendGroup, {}, std::string(header), {}, liveEntries(mine_, group)}});
             return;
         }
@@ -248,11 +237,11 @@ private:
         const std::vector<int> entryPairs = align(baseEntries.side, theirEntries.side,
                                                   [&](std::size_t j) { return liveInMine(group, slots[j]); });
         planChangedEntries(b, {baseGroup, theirGroup, group}, baseEntries, theirEntries, entryPairs, changes.changed);
-        planAddedEntries(header, theirGroup, group, theirEntries, entryPairs, changes.added);
+        planAddedEntries(b, theirGroup, group, theirEntries, entryPairs, changes.added);
     }
 
     // Removed here: gone there too, or removed there unless theirs changed it.
-    void planRemovedGroup(int baseGroup, int theirGroup)
+    void planRemovedGroup(std::size_t b, int baseGroup, int theirGroup)
     {
         if (!theirGroup)
             return;
@@ -260,8 +249,7 @@ private:
         if (entriesHash(base_, baseGroup) == entriesHash(theirs_, theirGroup))
             plan_.steps_.push_back(remove);
         else
-            conflict(MergeConflict::Scope::WholeGroup, base_.text(base_.group(baseGroup).Header), {}, "", std::nullopt,
-                     {remove});
+            conflict(MergeConflict::Scope::WholeGroup, b, {}, {"", "", std::nullopt}, {remove});
     }
 
     PilotChanges pilotChanges(std::size_t b, int baseGroup, int group) const
@@ -295,7 +283,6 @@ private:
                             const LiveEntriesOf& theirEntries, const std::vector<int>& entryPairs,
                             const std::vector<std::size_t>& changed)
     {
-        const std::string_view header = base_.text(base_.group(group.base).Header);
         const std::span<const std::int16_t> slots = baseSlots(b);
         for (const std::size_t j : changed) {
             const std::string_view name = baseEntries.side.keys[j];
@@ -316,12 +303,12 @@ private:
             if (theirValue == baseValue)
                 plan_.steps_.push_back(std::move(step));
             else
-                conflict(MergeConflict::Scope::Entry, header, name, theirValue, mineValue, {std::move(step)});
+                conflict(MergeConflict::Scope::Entry, b, name, {baseValue, theirValue, mineValue}, {std::move(step)});
         }
     }
 
     // An entry both sides added alike is there once; added with two values, it is a conflict.
-    void planAddedEntries(std::string_view header, int theirGroup, int group, const LiveEntriesOf& theirEntries,
+    void planAddedEntries(std::size_t b, int theirGroup, int group, const LiveEntriesOf& theirEntries,
                           const std::vector<int>& entryPairs, const std::vector<std::size_t>& added)
     {
         Unpaired theirsAdded(entryPairs, theirEntries.side);
@@ -335,7 +322,8 @@ private:
             if (!theirEntry)
                 plan_.steps_.push_back({Kind::AppendEntry, {at.group, 0}, std::string(name), std::string(value), {}});
             else if (valueAt(theirs_, theirGroup, theirEntry) != value)
-                conflict(MergeConflict::Scope::Entry, header, name, valueAt(theirs_, theirGroup, theirEntry), value,
+                conflict(MergeConflict::Scope::Entry, b, name,
+                         {std::nullopt, valueAt(theirs_, theirGroup, theirEntry), value},
                          {{Kind::SetValue, at, std::string(value), {}, {}}});
         }
     }
@@ -361,6 +349,7 @@ private:
     const BaseMap& map_;
     const LiveGroups baseGroups_;
     const LiveGroups theirGroups_;
+    const std::vector<GroupName> baseNames_;
     std::vector<int> groupPairs_;   // for each live group of the base, its pair among theirs', or -1
     std::vector<bool> mineMapped_;  // the pilot's groups that stand for one of the base
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/alignment.h"
 #include "document/document.h"
 
 #include <optional>
@@ -32,8 +33,9 @@ BaseMap mapOfLiveContent(const Document& document);
 struct MergeConflict {
     enum class Scope : std::uint8_t { Entry, WholeGroup };
     Scope scope = Scope::Entry;
-    std::string group;                  // the header
+    GroupName group;                    // as the base names it
     std::string name;                   // an entry's; none for a whole group
+    std::optional<std::string> base;    // the entry's value before either side changed it, where it was
     std::optional<std::string> theirs;  // the file's side
     std::optional<std::string> mine;    // the pilot's side
 };

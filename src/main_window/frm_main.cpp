@@ -60,9 +60,10 @@ frmMain::frmMain(modMain::DocumentFile& file, QWidget* parent)
     setFixedSize(kClientArea.width(), kClientArea.height() + menuBar()->sizeHint().height());
     designSize_ = size();
 
-    // Nothing can be saved before a file has been loaded.
+    // Nothing can be saved, nor has versions, before a file has been loaded.
     menSalvar->setEnabled(false);
     menBackup->setEnabled(false);
+    menVersoes->setEnabled(false);
     lstGrupos->setFocus();
 }
 
@@ -162,6 +163,8 @@ void frmMain::buildMenus()
     menAbrir = item(menArquivo, "menAbrir", QStringLiteral("Abrir..."));
     menSalvar = item(menArquivo, "menSalvar", QStringLiteral("Salvar"));
     menSalvarComo = item(menArquivo, "menSalvarComo", QStringLiteral("Salvar Como..."));
+    menVersoes = item(menArquivo, "menVersoes", QStringLiteral("Versões anteriores..."));
+    menComparar = item(menArquivo, "menComparar", QStringLiteral("Comparar com..."));
     menArquivo->addSeparator()->setObjectName(QStringLiteral("menSep2"));
     menSair = item(menArquivo, "menSair", QStringLiteral("Sair"));
 
@@ -225,6 +228,9 @@ void frmMain::bindCommands()
     connect(menSalvarComo, &QAction::triggered, this, guarded(&frmMain::saveFileAs));
     connect(menSair, &QAction::triggered, this, guarded(&frmMain::exitProgram));
     connect(menBackup, &QAction::triggered, this, guarded(&frmMain::backupFile));
+    connect(menVersoes, &QAction::triggered, this, guarded(&frmMain::showVersions));
+    connect(menComparar, &QAction::triggered, this, guarded(&frmMain::compareWithFile));
+    connect(&file_, &modMain::DocumentFile::versionsNotKept, this, &frmMain::tellVersionsNotKept);
     connect(menExluir, &QAction::triggered, this, guarded(&frmMain::deleteFS9));
 }
 

@@ -65,6 +65,8 @@ public:
     QAction* menAbrir;
     QAction* menSalvar;
     QAction* menSalvarComo;
+    QAction* menVersoes;
+    QAction* menComparar;
     QAction* menSair;
     QAction* menDesfazer;
     QAction* menRefazer;
@@ -163,6 +165,10 @@ private:
     bool saveFile();
     bool saveFileAs();
     void backupFile();
+    // Earlier states of the file: its versions, or another file, compared with the document.
+    void showVersions();
+    void compareWithFile();
+    void tellVersionsNotKept(const QString& reason);
     enum class Choosing { ToOpen, ToSave };
     QString chooseFile(Choosing choosing);
     using Write = std::function<modMain::DocumentFile::WriteOutcome(modMain::DocumentFile::Check)>;

@@ -2,8 +2,12 @@
 // the caption that names the file, and the question before unsaved changes go.
 #include "main_window/frm_main.h"
 
+#include "dialogs/differences_dialog.h"
+#include "dialogs/versions_dialog.h"
+#include "document/reader.h"
 #include "form_kit/messages.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -44,6 +48,7 @@ bool frmMain::AbrirFS9(const QString& path)
     }
     menSalvar->setEnabled(true);
     menBackup->setEnabled(true);
+    menVersoes->setEnabled(true);
     updateCaption();
     return true;
 }
@@ -229,4 +234,42 @@ void frmMain::backupFile()
     if (!path.isEmpty() &&
         written(path, [this, path](modMain::DocumentFile::Check check) { return file_.backup(path, check); }))
         showInformation(this, QStringLiteral("Salvo"), QStringLiteral("Backup salvo com sucesso!"));
+}
+
+void frmMain::showVersions()
+{
+    if (file_.path().isEmpty())
+        return;
+    // A restore lists the groups anew, the one selected kept.
+    keepSelection();
+    VersionsDialog(this, document_, file_.versions(), file_.versionsOf()).exec();
+}
+
+void frmMain::compareWithFile()
+{
+    const QString path = chooseFile(Choosing::ToOpen);
+    if (path.isEmpty())
+        return;
+    const modMain::ReadResult read = modMain::readDocument(
+        path, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    if (!read.document) {
+        showFileFailure(this, QStringLiteral("abrir"), path, read.error);
+        return;
+    }
+    keepSelection();
+    applyDifferences(this, document_, *read.document, QStringLiteral("Comparar com %1").arg(QFileInfo(path).fileName()),
+                     QStringLiteral("No arquivo"));
+}
+
+void frmMain::tellVersionsNotKept(const QString& reason)
+{
+    // Told over the window once nothing else is: the read or the save that kept it went on.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(500, this, [this, reason] { tellVersionsNotKept(reason); });
+        return;
+    }
+    showInformation(this, QStringLiteral("Versões anteriores"),
+                    QStringLiteral("Não foi possível guardar as versões anteriores do arquivo; o Planora continua "
+                                   "a abrir e salvar o arquivo normalmente.\n\n%1")
+                        .arg(reason));
 }

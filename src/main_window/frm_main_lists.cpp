@@ -108,8 +108,9 @@ bool frmMain::followMade(const modMain::Change& change) noexcept
             entryRows_->makeRoom(std::size_t(entryRows_->rowCount()) + added.size());
         } else if (change.kind == Kind::RemoveEntry) {
             entryRows_->makeRoom(document_.document().entrySlotsOf(selectedHeader()));
-        } else if (change.swapsDocument()) {
-            // The rows still stand for the document put aside: nothing of them is read.
+        } else if (change.swapsDocument() || change.kind == Kind::Restore) {
+            // The rows may stand for what is gone (the document put aside, a
+            // removed group): nothing of them is read, the lists are made anew.
             entryRows_->makeRoom(document_.document().entrySlotsOf(keptSelection_.header));
         }
     } catch (const std::bad_alloc&) {
@@ -123,8 +124,8 @@ bool frmMain::followMade(const modMain::Change& change) noexcept
 void frmMain::showMade(const modMain::Change& change, const std::vector<modMain::LiveEntry>& added) noexcept
 {
     using Kind = modMain::Change::Kind;
-    if (change.swapsDocument()) {
-        showKeptSelection(false);
+    if (change.swapsDocument() || change.kind == Kind::Restore) {
+        showKeptSelection(!change.swapsDocument());
         return;
     }
     const modMain::EditStep& first = change.steps.front();
@@ -155,6 +156,7 @@ void frmMain::showMade(const modMain::Change& change, const std::vector<modMain:
         }
         entryRows_->clear();
         break;
+    case Kind::Restore:
     case Kind::Merge:
     case Kind::Reload:
         break;

@@ -29,7 +29,7 @@ std::vector<std::string> described(const std::vector<MergeConflict>& conflicts)
 {
     std::vector<std::string> lines;
     for (const MergeConflict& c : conflicts)
-        lines.push_back(c.group + '|' + c.name + '|' + c.theirs.value_or("-") + '|' + c.mine.value_or("-"));
+        lines.push_back(c.group.header + '|' + c.name + '|' + c.theirs.value_or("-") + '|' + c.mine.value_or("-"));
     return lines;
 }
 

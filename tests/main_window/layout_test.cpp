@@ -54,7 +54,8 @@ TEST_F(WindowTest, OffersTheMenusWithAccessKeysAndShortcuts)
     // Each menu, then its items: name, caption, [keys], "-" for a separator, "(off)" when disabled.
     const QStringList expected = {
         "menArquivo &Arquivo: menProcurar Procucar CFG; menSep1 -; menAbrir Abrir... [Ctrl+O]; menSalvar Salvar "
-        "[Ctrl+S] (off); menSalvarComo Salvar Como... [Ctrl+Shift+S]; menSep2 -; menSair Sair [Ctrl+Q]",
+        "[Ctrl+S] (off); menSalvarComo Salvar Como... [Ctrl+Shift+S]; menVersoes Versões anteriores... (off); "
+        "menComparar Comparar com...; menSep2 -; menSair Sair [Ctrl+Q]",
         "menEditar &Editar: menDesfazer Desfazer [Ctrl+Z] (off); menRefazer Refazer [Ctrl+Shift+Z, Ctrl+Y] (off); "
         "menSep3 -; menLocalizar Localizar... [Ctrl+F]; menLocalizarProxima Localizar próxima [F3]",
         "menFerramentas &Ferramentas: menSequencia Adicionar itens em sequência...; menBackup Fazer backup... "

@@ -84,13 +84,17 @@ TEST_F(OutsideChangesTest, AnotherProgramsChangeIsReadAgainOrMergedAndSavedWitho
             EXPECT_EQ(table->rowCount(), 1);
             for (int column = 0; column < table->columnCount(); ++column)
                 conflict << table->horizontalHeaderItem(column)->text() << table->item(0, column)->text();
-            table->item(0, 2)->setCheckState(Qt::Checked);
-            EXPECT_EQ(table->item(0, 3)->checkState(), Qt::Unchecked);
+            // The pilot's side kept at first, and plainly so; the file's side chosen.
+            EXPECT_EQ(table->item(0, 4)->checkState(), Qt::Checked);
+            EXPECT_TRUE(table->item(0, 4)->font().bold());
+            table->item(0, 3)->setCheckState(Qt::Checked);
+            EXPECT_EQ(table->item(0, 4)->checkState(), Qt::Unchecked);
             pressButton("Mesclar")(dialog);
         })
         .then(pressInMessageBox(question))
         .run([&] { gui_testing::chooseMenuItem(window.get(), "menSalvar"); });
-    EXPECT_EQ(conflict, (QStringList{"Grupo", "[a]", "Parâmetro", "x", "No arquivo", "8", "Suas alterações", "7"}));
+    EXPECT_EQ(conflict, (QStringList{"Grupo", "[a] (1º)", "Parâmetro", "x", "Antes", "6", "No arquivo", "8",
+                                     "Suas alterações", "7"}));
     EXPECT_EQ(contentOf(file), "[a]\r\nx=8\r\ny=8\r\n[b]\r\nz=4\r\n");  // the second [a], unchanged here, went there
 
     // The file gone: told once, and Salvar writes it anew.
