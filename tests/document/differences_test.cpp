@@ -9,16 +9,8 @@
 namespace modMain {
 namespace {
 
+using testing::cfg;
 using testing::parsed;
-
-// A file written compactly: its lines separated by spaces.
-std::string cfg(std::string_view lines)
-{
-    std::string text;
-    for (const char c : lines)
-        text += c == ' ' ? std::string("\r\n") : std::string(1, c);
-    return lines.empty() ? text : text + "\r\n";
-}
 
 // The merge's file, as its table writes it.
 const std::string kBase = cfg("[SOUND] SOUND=1 MUSIC=1 [DISPLAY] Mode=800 x=1 x=2 [DISPLAY] Rate=60 [MAIN] Last=a");

@@ -66,6 +66,15 @@ struct RecordingFollower final : DocumentFollower {
     bool refuse = false;
 };
 
+// A file written compactly, as the tables write it: its lines separated by spaces.
+inline std::string cfg(std::string_view lines)
+{
+    std::string text;
+    for (const char c : lines)
+        text += c == ' ' ? std::string("\r\n") : std::string(1, c);
+    return lines.empty() ? text : text + "\r\n";
+}
+
 inline Document parsed(std::string_view text)
 {
     ReadResult result = parseDocument(copyFileBytes(text));
