@@ -31,12 +31,17 @@ struct SettledState {
 };
 
 // Watches the file a window has open on a thread of its own, so that a
-// stalled folder never holds up the window: the file, and its folder, where a
-// save by rename puts another file in its place. Events only prompt a look,
-// once the file has been let be for a moment after the last one: the file
-// counts as changed when its bytes are neither those recorded nor those last
-// told. Each state of the file is told once, and its going, once. Watching
-// anew drops what an earlier watch noticed and has not told yet.
+// stalled folder never holds up the window: the file, its folders (where a
+// save by rename puts another file in its place, and the folder that holds
+// them, where they are renamed away). Events only prompt a look, once the file
+// has been let be for a moment after the last one, and within a second of the
+// first however many follow; an event of another file of the folder puts off
+// nothing. The file counts as changed when its bytes are neither those
+// recorded nor those last told (size and times alone decide only for a file
+// written longer ago than a coarse clock's tick), and its name leading to
+// another file, or to no regular file, is a change too. Each state of the
+// file is told once, and its going, once. Watching anew drops what an earlier
+// watch noticed and has not told yet.
 class FileWatch : public QObject {
     Q_OBJECT
 
