@@ -70,10 +70,15 @@ bool onlyTheOwners(const QString& folder)
     return QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-// The versions' files of a folder, the oldest first.
+// The versions' files of a folder, the oldest first. Picked by their suffix
+// here rather than by a name filter: Qt matches a filter with a regular
+// expression whose stack belongs to the thread, and its clean-up at the end
+// of a thread of our own leaves MinGW's runtime hanging as the program ends.
 QStringList versionFiles(const QDir& folder)
 {
-    return folder.entryList({QStringLiteral("*") + kSuffix}, QDir::Files | QDir::Hidden, QDir::Name);
+    QStringList names = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    names.removeIf([](const QString& name) { return !name.endsWith(kSuffix); });
+    return names;
 }
 
 }  // namespace
