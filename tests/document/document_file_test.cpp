@@ -49,7 +49,7 @@ struct Owner {
     const QString path = folder.filePath("fs9.cfg");
     const QString other = folder.filePath("outro.cfg");
     DocumentEditor editor;
-    DocumentFile file{editor};
+    DocumentFile file{editor, nullptr, {}, folder.filePath("versoes")};
     DocumentFile::NoticeAction notice;
 
     std::string document() const { return documentBytes(editor.document()); }
