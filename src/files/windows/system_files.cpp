@@ -74,9 +74,9 @@ bool underWine()
 // What Wine's ReplaceFileW does, with names of any length: the old file is
 // moved aside (which another program having it open allows, where moving
 // over it would not), the new one takes its name, and the old one goes. Wine
-// builds the aside name in a buffer of MAX_PATH characters, which a name a
-// little shorter than the folder's overruns: the caller's stack is written
-// over.
+// has GetTempFileNameW make the aside name in a buffer of MAX_PATH
+// characters, which a folder name a few characters short of MAX_PATH
+// overruns, changing its caller's registers (tests/windows/wine_replace_file.c).
 bool replaceMovingAside(const NativeName& temporary, const NativeName& target)
 {
     const NativeName aside = temporary + L"-antigo";
