@@ -40,6 +40,18 @@ std::vector<DifferenceTable::Row> differenceRows(const std::vector<modMain::Diff
     return rows;
 }
 
+std::vector<modMain::Difference> takenDifferences(const std::vector<modMain::Difference>& differences,
+                                                  const DifferenceTable& table)
+{
+    std::vector<modMain::Difference> taken;
+    const std::vector<bool> checked = table.taken();
+    for (std::size_t d = 0; d < differences.size(); ++d) {
+        if (checked[d])
+            taken.push_back(differences[d]);
+    }
+    return taken;
+}
+
 void applyDifferences(QWidget* parent, modMain::DocumentEditor& editor, const modMain::Document& then,
                       const QString& title, const QString& thenHeading)
 {
@@ -70,11 +82,5 @@ void applyDifferences(QWidget* parent, modMain::DocumentEditor& editor, const mo
     table->setFocus();
     if (dialog.exec() != QDialog::Accepted)
         return;
-    std::vector<modMain::Difference> chosen;
-    const std::vector<bool> taken = table->taken();
-    for (std::size_t d = 0; d < found.size(); ++d) {
-        if (taken[d])
-            chosen.push_back(found[d]);
-    }
-    showRefusal(parent, editor.restore(then, chosen));
+    showRefusal(parent, editor.restore(then, takenDifferences(found, *table)));
 }

@@ -16,6 +16,9 @@ class DocumentEditor;
 // The rows of the shared table for differences between a state of the file
 // ("then") and the document now, in words where a side has nothing.
 std::vector<DifferenceTable::Row> differenceRows(const std::vector<modMain::Difference>& differences);
+// Those of the differences, shown in `table` by differenceRows, that are taken there.
+std::vector<modMain::Difference> takenDifferences(const std::vector<modMain::Difference>& differences,
+                                                  const DifferenceTable& table);
 
 // The differences between `then` (another file) and the document now, all
 // taken at first; "Aplicar" makes the document as it was then in those

@@ -238,13 +238,7 @@ void VersionsDialog::restore()
 {
     if (!then_)
         return;
-    std::vector<modMain::Difference> chosen;
-    const std::vector<bool> taken = lstDiferencas->taken();
-    for (std::size_t d = 0; d < differences_.size(); ++d) {
-        if (taken[d])
-            chosen.push_back(differences_[d]);
-    }
-    const modMain::EditOutcome outcome = editor_.restore(*then_, chosen);
+    const modMain::EditOutcome outcome = editor_.restore(*then_, takenDifferences(differences_, *lstDiferencas));
     showRefusal(this, outcome);
     if (outcome == modMain::EditOutcome::Done || outcome == modMain::EditOutcome::Unchanged)
         accept();
