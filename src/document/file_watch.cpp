@@ -1,6 +1,5 @@
 #include "document/file_watch.h"
 
-#include "files/file_reading.h"
 #include "files/system_files.h"
 
 #include <QFileInfo>
@@ -12,11 +11,6 @@ namespace modMain {
 
 namespace {
 
-// How long the file is let be after an event before it is looked at: a
-// program writing it sends several events, and the look waits for the last,
-// but never longer than the deadline after the first.
-constexpr int kSettleMs = 150;
-constexpr int kDeadlineMs = 800;
 // How long a look that ran out of memory waits before the next one.
 constexpr int kRetryMs = 1000;
 // How long closing the window waits for a look at a stalled folder to end.
@@ -27,8 +21,9 @@ class Watcher : public QObject {
     Q_OBJECT
 
 public:
-    explicit Watcher(FileWatch::Read read)
+    Watcher(FileWatch::Read read, FileWatch::Pace pace)
         : read_(std::move(read))
+        , pace_(pace)
     {
     }
 
@@ -88,9 +83,9 @@ private:
 
     void settle()
     {
-        settle_->start(kSettleMs);
+        settle_->start(pace_.settleMs);
         if (!deadline_->isActive())
-            deadline_->start(kDeadlineMs);
+            deadline_->start(pace_.deadlineMs);
     }
 
     // What the file's name leads to, as a folder event finds it.
@@ -155,10 +150,10 @@ private:
         }
         toldOther_.clear();
         // Size and times are trusted only where a coarse clock would have told a later write.
-        if (seen_ && files::sameState(*seen_, *state) && !files::writtenLately(*state))
+        if (seen_ && files::surelyAsStamped(*state, *seen_))
             return;
         const bool firstLook = !seen_;
-        seen_ = state;
+        seen_ = files::stampOf(*state, 0);
         // The first look follows the file's reading or writing by moments: the
         // file surely as recorded will do, without reading it.
         if (firstLook && files::sameName(target, record_.target) && files::surelyAsStamped(*state, record_.stamp))
@@ -177,13 +172,14 @@ private:
     }
 
     const FileWatch::Read read_;
+    const FileWatch::Pace pace_;
     QFileSystemWatcher* system_ = nullptr;
     QTimer* settle_ = nullptr;
     QTimer* deadline_ = nullptr;
     QString path_;
     files::FileRecord record_;
     quint64 generation_ = 0;
-    std::optional<files::FileState> seen_;  // the file as last looked at
+    std::optional<files::FileStamp> seen_;  // the file as last looked at, its bytes aside
     std::optional<Named> named_;            // what the last folder event found
     std::optional<std::uint64_t> told_;     // the hash of the bytes last told
     QString toldOther_;                     // the target last told as no regular file
@@ -192,12 +188,12 @@ private:
 
 }  // namespace
 
-FileWatch::FileWatch(QObject* parent, Read read)
+FileWatch::FileWatch(QObject* parent, Read read, Pace pace)
     : QObject(parent)
     , thread_(new QThread)
 {
     qRegisterMetaType<std::shared_ptr<modMain::FileNotice>>();
-    auto* watcher = new Watcher(std::move(read));
+    auto* watcher = new Watcher(std::move(read), pace);
     watcher->moveToThread(thread_);
     watcher_ = watcher;
     connect(thread_, &QThread::finished, watcher, &QObject::deleteLater);

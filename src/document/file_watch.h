@@ -30,6 +30,14 @@ struct SettledState {
     bool gone = false;
 };
 
+// How long the file is let be after an event before it is looked at: a
+// program writing it sends several events, and the look waits for the last,
+// but never longer than the deadline after the first.
+struct WatchPace {
+    int settleMs = 150;
+    int deadlineMs = 800;
+};
+
 // Watches the file a window has open on a thread of its own, so that a
 // stalled folder never holds up the window: the file, its folders (where a
 // save by rename puts another file in its place, and the folder that holds
@@ -48,8 +56,9 @@ class FileWatch : public QObject {
 public:
     // How a changed file is read (readDocument, unless a test reads otherwise).
     using Read = std::function<ReadResult(const QString& path)>;
+    using Pace = WatchPace;
 
-    explicit FileWatch(QObject* parent = nullptr, Read read = {});
+    explicit FileWatch(QObject* parent = nullptr, Read read = {}, Pace pace = {});
     ~FileWatch() override;
 
     // Watches the file at `path`, measured against `record` from now on; an
