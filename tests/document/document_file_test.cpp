@@ -173,6 +173,12 @@ TEST(DocumentFile, EachCommandLeavesTheRecordTheBaseAndTheUnsavedMarkAsTheDiskIs
              o.file.undo();
              return o.save(); },
          Asked::WriteOverChange, kMine, kTheirs, false, false, kRead.toStdString()},
+        {"the merge taken back after a save: the file is still the one written", [](Owner& o) {
+             o.edit(), o.changedOutside(), o.takeNotice(), o.merge(), o.save();
+             o.file.undo();
+             EXPECT_FALSE(o.file.isSaved());
+             return o.save(); },
+         Asked::Nothing, kMine, kMine.c_str(), true, true, kMine},
         {"the merge made again", [](Owner& o) {
              o.edit(), o.changedOutside(), o.takeNotice(), o.merge();
              o.file.undo();

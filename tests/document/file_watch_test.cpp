@@ -40,8 +40,8 @@ struct Told {
 
 class WatchTest : public ::testing::Test {
 protected:
-    explicit WatchTest(FileWatch::Read read = {})
-        : watch(nullptr, std::move(read))
+    explicit WatchTest(FileWatch::Read read = {}, FileWatch::Pace pace = {})
+        : watch(nullptr, std::move(read), pace)
     {
         QObject::connect(&watch, &FileWatch::noticed, [this](std::shared_ptr<FileNotice> notice) {
             told.push_back({notice->kind,
@@ -165,7 +165,7 @@ TEST_F(WatchTest, TellsOfAChangeThatKeepsTheFileItsSizeOrItsTime)
         SCOPED_TRACE(c.name);
         told.clear();
         watchFile("[a]\r\nx=1\r\n");
-        wait(300);
+        wait(800);  // the first look taken: only an event brings the next
         c.change(path);
         waitForTold(1);
         ASSERT_EQ(told.size(), 1u);
@@ -173,8 +173,44 @@ TEST_F(WatchTest, TellsOfAChangeThatKeepsTheFileItsSizeOrItsTime)
     }
 }
 
+// A watch whose reads of the changed file take no time: a file that keeps
+// changing would keep the reader trying, and only the look is timed here.
+class QuickReadWatchTest : public WatchTest {
+protected:
+    QuickReadWatchTest()
+        : WatchTest([](const QString&) { return ReadResult{}; })
+    {
+    }
+};
+
+TEST_F(QuickReadWatchTest, LooksWithinTheDeadlineHoweverManyEventsFollow)
+{
+    watchFile("[a]\r\n");
+    wait(300);
+    // A program that goes on writing the file, every 50 ms, for longer than a look may wait.
+    const qint64 firstWriteMs = clock.elapsed();
+    for (int n = 0; clock.elapsed() - firstWriteMs < 3000; ++n) {
+        writeFile(path, "[a]\r\nx=" + QByteArray::number(n % 10) + "\r\n");
+        wait(50);
+        if (!told.empty())
+            break;
+    }
+    ASSERT_FALSE(told.empty()) << "no look while the events went on";
+    EXPECT_LT(told[0].atMs - firstWriteMs, 2000);
+}
+
+// A watch that would wait long after the first event: only the settle after
+// the file's own last event brings the look.
+class PatientWatchTest : public WatchTest {
+protected:
+    PatientWatchTest()
+        : WatchTest({}, {150, 60'000})
+    {
+    }
+};
+
 #ifndef _WIN32
-TEST_F(WatchTest, IsNeverStarvedByOtherFilesOfTheFolderChangingBesideIt)
+TEST_F(PatientWatchTest, IsNeverStarvedByOtherFilesOfTheFolderChangingBesideIt)
 {
     watchFile("[a]\r\n");
     wait(300);
