@@ -5,16 +5,19 @@
 # and a Wine prefix made for the run and removed after it, so that nothing
 # they do reaches the user's own (Wine's Recycle Bin is the home's desktop
 # trash), with Wine's own fonts in the prefix: a fresh prefix has none, and
-# text would be drawn with a stand-in.
+# text would be drawn with a stand-in. The run's temporary folder is its own
+# too: wineserver and xvfb-run would otherwise leave their folders in /tmp.
 set -u
 build=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
 cleanUp() {
     wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
     rm -rf "$scratch"
 }
 trap cleanUp EXIT
 
+export TMPDIR="$scratch/tmp"
 export HOME="$scratch/home"
 export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
 export WINEPREFIX="$scratch/prefix"
@@ -22,7 +25,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
 export WINEARCH=win64
 export QT_QPA_PLATFORM=windows
-mkdir -p "$HOME"
+mkdir -p "$HOME" "$TMPDIR"
 echo "Making a Wine prefix of the run's own"
 wineboot -i >/dev/null 2>&1
 wineserver -w
