@@ -21,7 +21,7 @@ class Watcher : public QObject {
     Q_OBJECT
 
 public:
-    Watcher(FileWatch::Read read, FileWatch::Pace pace)
+    Watcher(FileWatch::Read read, WatchPace pace)
         : read_(std::move(read))
         , pace_(pace)
     {
@@ -172,7 +172,7 @@ private:
     }
 
     const FileWatch::Read read_;
-    const FileWatch::Pace pace_;
+    const WatchPace pace_;
     QFileSystemWatcher* system_ = nullptr;
     QTimer* settle_ = nullptr;
     QTimer* deadline_ = nullptr;
@@ -188,7 +188,7 @@ private:
 
 }  // namespace
 
-FileWatch::FileWatch(QObject* parent, Read read, Pace pace)
+FileWatch::FileWatch(QObject* parent, Read read, WatchPace pace)
     : QObject(parent)
     , thread_(new QThread)
 {

@@ -56,9 +56,8 @@ class FileWatch : public QObject {
 public:
     // How a changed file is read (readDocument, unless a test reads otherwise).
     using Read = std::function<ReadResult(const QString& path)>;
-    using Pace = WatchPace;
 
-    explicit FileWatch(QObject* parent = nullptr, Read read = {}, Pace pace = {});
+    explicit FileWatch(QObject* parent = nullptr, Read read = {}, WatchPace pace = {});
     ~FileWatch() override;
 
     // Watches the file at `path`, measured against `record` from now on; an

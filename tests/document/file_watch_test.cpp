@@ -40,7 +40,7 @@ struct Told {
 
 class WatchTest : public ::testing::Test {
 protected:
-    explicit WatchTest(FileWatch::Read read = {}, FileWatch::Pace pace = {})
+    explicit WatchTest(FileWatch::Read read = {}, WatchPace pace = {})
         : watch(nullptr, std::move(read), pace)
     {
         QObject::connect(&watch, &FileWatch::noticed, [this](std::shared_ptr<FileNotice> notice) {
